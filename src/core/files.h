@@ -1,0 +1,57 @@
+#pragma once
+// Files with Windows meaning. Paths use backslashes everywhere in the program; the native
+// twin (files_posix.cpp) maps them to slashes so the same logic runs in the native tests.
+// Names and patterns match without regard to letter case in both builds.
+#include <cstdint>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+#include "core/datetime.h"
+
+namespace hdq {
+
+struct OsError {
+    long number = 0;          // GetLastError() or errno
+    std::string text;         // FormatMessageA or strerror, without trailing line break
+};
+
+namespace fsys {
+
+// Ordinary files (not hidden, not system, not folders; dot files count as hidden natively)
+// in folder matching a wildcard pattern, names only, in listing order.
+// pathPattern is "folder\pattern"; a pattern without wildcards lists that file if it exists.
+// Returns nullopt and fills err when the folder cannot be listed.
+std::optional<std::vector<std::string>> ListFiles(const std::string& pathPattern, OsError* err = nullptr);
+// Folders in a folder, "." and ".." excluded.
+std::vector<std::string> ListFolders(const std::string& folder);
+
+bool IsDirectory(const std::string& path, OsError* err = nullptr);  // false + err when missing
+bool Exists(const std::string& path);                              // file or folder
+std::optional<DateTime> LastWriteTime(const std::string& path);    // local time, whole seconds
+bool SetLastWriteTime(const std::string& path, const DateTime& local);
+std::optional<uint64_t> FileSize(const std::string& path);
+bool DeleteFile(const std::string& path, OsError* err = nullptr);
+bool CopyFile(const std::string& from, const std::string& to, OsError* err = nullptr);  // replaces
+bool CreateFolder(const std::string& path, OsError* err = nullptr);  // one level
+bool SetReadOnly(const std::string& path, bool readOnly);
+
+std::optional<std::string> ReadAll(const std::string& path, OsError* err = nullptr);
+// Writes the whole content to a temporary file in the same folder, flushes it to disk and
+// replaces path in one step; on failure the old file stays as it was.
+bool WriteAtomic(const std::string& path, const std::string& content, OsError* err = nullptr);
+bool WriteAll(const std::string& path, const std::string& content, OsError* err = nullptr);
+// fopen with the path mapped for the host; shared for reading by other processes.
+std::FILE* Open(const std::string& path, const char* mode);
+
+// The folder of the running executable, without a trailing backslash.
+std::string ProgramFolder();
+// The executable's file name without folder and extension.
+std::string ExeName();
+// Folder part of a path (everything before the last backslash), "" when there is none.
+std::string FolderOf(const std::string& path);
+// Appends a backslash unless the text already ends with one.
+std::string WithBackslash(const std::string& folder);
+
+}  // namespace fsys
+}  // namespace hdq

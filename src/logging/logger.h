@@ -1,0 +1,74 @@
+#pragma once
+// VRXLoggerTXT: the activity log. One file per program run and calendar day in LogPath,
+// named Prefix + "mm_dd_yyyy__hh_nn_ss" + Postfix + ".log", lines "hh:mm:ss : text" CR LF.
+// Also the log retention manager (LSM_Init / LSM_Run) that deletes old files.
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include "core/datetime.h"
+
+namespace hdq {
+
+class VRXLoggerTXT {
+public:
+    VRXLoggerTXT();
+    ~VRXLoggerTXT();
+    VRXLoggerTXT(const VRXLoggerTXT&) = delete;
+    VRXLoggerTXT& operator=(const VRXLoggerTXT&) = delete;
+
+    void SetLogHandleAssertion(bool v) { handleAssertion_ = v; }
+    const std::string& LogPath() const { return logPath_; }
+    void SetLogPath(const std::string& v) { logPath_ = v; }
+    const std::string& Prefix() const { return prefix_; }
+    void SetPrefix(const std::string& v) { prefix_ = v; }
+    const std::string& Postfix() const { return postfix_; }
+    void SetPostfix(const std::string& v) { postfix_ = v; }
+    int16_t Verbosity() const { return verbosity_; }
+    void SetVerbosity(int16_t v) { verbosity_ = v; }
+    int16_t BufferLength() const { return bufferLength_; }
+    void SetBufferLength(int16_t v) { bufferLength_ = v; }
+    bool Enabled() const { return enabled_; }
+    void SetEnabled(bool v) { enabled_ = v; }
+    // Path of the handle file; defaults to program folder \ exe name ".log_handle".
+    void SetHandleFilePath(const std::string& v) { handleFile_ = v; }
+
+    void closeLog();
+    void AssertVerbosity();
+    void WriteLog(const std::string& what, int verbosityLevel = 0);
+
+    // Retention.
+    void LSM_Init(int keepDays);
+    void LSM_Run();
+    DateTime GetLastModifiedFileTime(const std::string& path) const;
+    int32_t GetFileSizeInBytes(const std::string& path) const;
+    bool KillFileAndDiscardError(const std::string& path) const;
+
+    // The file being written, empty when none is open.
+    const std::string& CurrentFile() const { return currentFile_; }
+
+private:
+    void OpenLog();
+    void WriteLine(const std::string& text);
+    void WriteHandleFile(const std::string& name);
+    bool RetentionDue();
+
+    std::string logPath_;
+    std::string prefix_;
+    std::string postfix_;
+    int16_t verbosity_ = 0;
+    int16_t bufferLength_ = 1024;
+    bool enabled_ = false;
+    bool handleAssertion_ = false;
+    std::string handleFile_;
+
+    std::string currentFile_;
+    DateTime openedDate_{};
+    std::FILE* file_ = nullptr;
+
+    int16_t keepDays_ = 1000;
+    std::string retentionFolder_;
+    DateTime lastRunHour_ = kZeroDate;
+    bool lsmInitialised_ = false;
+};
+
+}  // namespace hdq

@@ -1,0 +1,95 @@
+#include "test_support.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "core/files.h"
+
+namespace hdq::test {
+namespace stdfs = std::filesystem;
+
+namespace {
+// Program paths use backslashes; the native build maps them to slashes.
+stdfs::path Native(const std::string& p) {
+#ifdef _WIN32
+    return stdfs::path(p);
+#else
+    std::string s = p;
+    std::replace(s.begin(), s.end(), '\\', '/');
+    return stdfs::path(s);
+#endif
+}
+std::string ProgramForm(const stdfs::path& p) {
+    std::string s = p.string();
+#ifdef _WIN32
+    std::replace(s.begin(), s.end(), '/', '\\');
+#endif
+    return s;
+}
+}  // namespace
+
+TempFolder::TempFolder() {
+    static std::atomic<int> counter{0};
+    auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+    stdfs::path p = stdfs::temp_directory_path() /
+                    ("hdq_test_" + std::to_string(stamp) + "_" + std::to_string(counter++));
+    stdfs::create_directories(p);
+    path_ = ProgramForm(p);
+    while (!path_.empty() && (path_.back() == '\\' || path_.back() == '/')) path_.pop_back();
+}
+
+TempFolder::~TempFolder() {
+    std::error_code ec;
+    // Read-only files would block removal on Windows.
+    for (auto& e : stdfs::recursive_directory_iterator(Native(path_), ec)) {
+        stdfs::permissions(e.path(), stdfs::perms::owner_all, stdfs::perm_options::add, ec);
+    }
+    stdfs::remove_all(Native(path_), ec);
+}
+
+FakeClock::FakeClock(DateTime now) : now_(now) { SetAppClock(this); }
+FakeClock::~FakeClock() { SetAppClock(nullptr); }
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(Native(path), std::ios::binary);
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+void WriteFile(const std::string& path, const std::string& content) {
+    std::ofstream out(Native(path), std::ios::binary | std::ios::trunc);
+    out << content;
+}
+
+std::vector<std::string> ReadLines(const std::string& path) {
+    std::string all = ReadFile(path);
+    std::vector<std::string> lines;
+    size_t pos = 0;
+    while (pos < all.size()) {
+        size_t end = all.find("\r\n", pos);
+        if (end == std::string::npos) {
+            lines.push_back(all.substr(pos));
+            break;
+        }
+        lines.push_back(all.substr(pos, end - pos));
+        pos = end + 2;
+    }
+    return lines;
+}
+
+std::vector<std::string> FilesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (auto& e : stdfs::directory_iterator(Native(folder), ec)) {
+        if (e.is_regular_file()) names.push_back(e.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+}  // namespace hdq::test

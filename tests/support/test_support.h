@@ -1,0 +1,47 @@
+#pragma once
+// Helpers shared by the tests: temporary folders, a fake clock, file reading.
+#include <cstdint>
+#include <string>
+#include <vector>
+#include "core/clock.h"
+#include "core/datetime.h"
+
+namespace hdq::test {
+
+// A fresh empty folder, removed with its contents when the object goes away.
+// path() uses the program's backslash form ("C:\...\" under Wine, "/tmp/...\" natively maps).
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const std::string& path() const { return path_; }
+    std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
+
+private:
+    std::string path_;
+};
+
+// A clock the test sets by hand; installed as the app clock for its lifetime.
+class FakeClock : public Clock {
+public:
+    explicit FakeClock(DateTime now = DateTime{2011, 3, 25, 14, 5, 9});
+    ~FakeClock() override;
+    DateTime Now() const override { return now_; }
+    uint32_t TickMs() const override { return tick_; }
+    void Set(DateTime now) { now_ = now; }
+    void Advance(int64_t seconds) { now_ = now_.AddSeconds(seconds); tick_ += static_cast<uint32_t>(seconds * 1000); }
+    void SetTick(uint32_t t) { tick_ = t; }
+
+private:
+    DateTime now_;
+    uint32_t tick_ = 0;
+};
+
+std::string ReadFile(const std::string& path);                 // "" when missing
+void WriteFile(const std::string& path, const std::string& content);
+std::vector<std::string> ReadLines(const std::string& path);   // split at CR LF
+std::vector<std::string> FilesIn(const std::string& folder);   // ordinary file names, sorted
+
+}  // namespace hdq::test
