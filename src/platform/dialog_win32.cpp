@@ -1,0 +1,145 @@
+#include "platform/dialog_win32.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <exception>
+#include <vector>
+
+#include "app/shared.h"
+#include "platform/win32_handles.h"
+
+namespace hdq::win {
+namespace {
+std::vector<HWND>& ModelessDialogs() {
+    static std::vector<HWND> list;
+    return list;
+}
+void LogHandlerFailure(const char* what) {
+    try {
+        AppLog().WriteLog(std::string("ERROR: unhandled failure in dialog: ") + what, 0);
+    } catch (...) {
+    }
+}
+}  // namespace
+
+std::string ErrorText(DWORD code) {
+    char* buf = nullptr;
+    DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                             nullptr, code, 0, reinterpret_cast<LPSTR>(&buf), 0, nullptr);
+    std::string text = n && buf ? std::string(buf, n) : "Unknown error " + std::to_string(code);
+    if (buf) LocalFree(buf);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
+    return text;
+}
+
+INT_PTR Dialog::ShowModal(HWND owner, int templateId) {
+    modal_ = true;
+    return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId), owner, &Dialog::Proc,
+                           reinterpret_cast<LPARAM>(this));
+}
+
+HWND Dialog::CreateModeless(HWND owner, int templateId, bool show) {
+    modal_ = false;
+    HWND h = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId), owner, &Dialog::Proc,
+                                reinterpret_cast<LPARAM>(this));
+    if (h) {
+        ModelessDialogs().push_back(h);
+        ShowWindow(h, show ? SW_SHOW : SW_HIDE);
+    }
+    return h;
+}
+
+void Dialog::Destroy() {
+    if (hwnd_) DestroyWindow(hwnd_);
+}
+
+void Dialog::EndModal(INT_PTR code) {
+    if (modal_) {
+        EndDialog(hwnd_, code);
+    } else {
+        ShowWindow(hwnd_, SW_HIDE);
+    }
+}
+
+std::string Dialog::ItemText(int id) const {
+    HWND h = Item(id);
+    int n = GetWindowTextLengthA(h);
+    std::string s(static_cast<size_t>(n) + 1, '\0');
+    GetWindowTextA(h, s.data(), n + 1);
+    s.resize(static_cast<size_t>(n));
+    return s;
+}
+
+void Dialog::SetItemText(int id, const std::string& text) const { SetDlgItemTextA(hwnd_, id, text.c_str()); }
+
+INT_PTR CALLBACK Dialog::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    Dialog* self = nullptr;
+    if (msg == WM_INITDIALOG) {
+        self = reinterpret_cast<Dialog*>(lp);
+        self->hwnd_ = hwnd;
+        SetWindowLongPtrA(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
+    } else {
+        self = reinterpret_cast<Dialog*>(GetWindowLongPtrA(hwnd, DWLP_USER));
+    }
+    if (!self) return FALSE;
+    try {
+        return self->Handle(msg, wp, lp);
+    } catch (const std::exception& e) {
+        LogHandlerFailure(e.what());
+    } catch (...) {
+        LogHandlerFailure("unknown");
+    }
+    return TRUE;
+}
+
+INT_PTR Dialog::Handle(UINT msg, WPARAM wp, LPARAM lp) {
+    INT_PTR result = 0;
+    switch (msg) {
+    case WM_INITDIALOG:
+        return OnInit() ? TRUE : FALSE;
+    case WM_COMMAND:
+        OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp));
+        return TRUE;
+    case WM_CLOSE:
+        if (OnClose()) return TRUE;
+        if (modal_) EndDialog(hwnd_, IDCANCEL); else ShowWindow(hwnd_, SW_HIDE);
+        return TRUE;
+    case WM_DESTROY: {
+        OnDestroy();
+        auto& list = ModelessDialogs();
+        list.erase(std::remove(list.begin(), list.end(), hwnd_), list.end());
+        SetWindowLongPtrA(hwnd_, DWLP_USER, 0);
+        hwnd_ = nullptr;
+        return TRUE;
+    }
+    default:
+        if (OnMessage(msg, wp, lp, &result)) {
+            SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, result);
+            return TRUE;
+        }
+        return FALSE;
+    }
+}
+
+bool RouteDialogMessage(MSG* msg) {
+    for (HWND h : ModelessDialogs()) {
+        if (IsWindow(h) && IsWindowVisible(h) && IsDialogMessageA(h, msg)) return true;
+    }
+    return false;
+}
+
+void AddTooltip(HWND dlg, int id, const std::string& text) {
+    HWND tip = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, dlg, nullptr, GetModuleHandleA(nullptr), nullptr);
+    if (!tip) return;
+    TOOLINFOA ti{};
+    ti.cbSize = sizeof(ti);
+    ti.hwnd = dlg;
+    ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    ti.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(dlg, id));
+    ti.lpszText = const_cast<char*>(text.c_str());
+    SendMessageA(tip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+}  // namespace hdq::win

@@ -1,0 +1,55 @@
+#pragma once
+// Base class of the program's dialogs (templates in the resource scripts). The object's
+// `this` travels through WM_INITDIALOG into DWLP_USER; one virtual per message. No exception
+// leaves the dialog procedure: a handler that throws is logged and the message counts as handled.
+#include <windows.h>
+#include <string>
+
+namespace hdq::win {
+
+class Dialog {
+public:
+    virtual ~Dialog() = default;
+    Dialog() = default;
+    Dialog(const Dialog&) = delete;
+    Dialog& operator=(const Dialog&) = delete;
+
+    // Modal: returns the code passed to EndModal, or -1 when the dialog could not be made.
+    INT_PTR ShowModal(HWND owner, int templateId);
+    // Modeless: creates the dialog hidden or shown; the caller keeps the object alive and
+    // routes its messages with IsDialogMessage (the main loop does that for every dialog).
+    HWND CreateModeless(HWND owner, int templateId, bool show);
+    void Destroy();
+
+    HWND hwnd() const { return hwnd_; }
+    HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
+    std::string ItemText(int id) const;
+    void SetItemText(int id, const std::string& text) const;
+    bool IsChecked(int id) const { return IsDlgButtonChecked(hwnd_, id) == BST_CHECKED; }
+    void SetChecked(int id, bool on) const { CheckDlgButton(hwnd_, id, on ? BST_CHECKED : BST_UNCHECKED); }
+    void Enable(int id, bool on) const { EnableWindow(Item(id), on ? TRUE : FALSE); }
+    void EndModal(INT_PTR code);
+
+protected:
+    virtual bool OnInit() { return true; }                          // WM_INITDIALOG
+    virtual void OnCommand(int id, int notifyCode, HWND ctl) {}     // WM_COMMAND
+    virtual bool OnClose() { return false; }                        // WM_CLOSE; true = handled
+    // Any other message; return true when handled (result in *result).
+    virtual bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR* result) { return false; }
+    virtual void OnDestroy() {}
+
+    bool modal_ = false;
+
+private:
+    static INT_PTR CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    INT_PTR Handle(UINT msg, WPARAM wp, LPARAM lp);
+    HWND hwnd_ = nullptr;
+};
+
+// Modeless dialogs register here so the message loop can route keyboard navigation to them.
+bool RouteDialogMessage(MSG* msg);
+
+// Adds a tooltip with `text` to control `id` of dialog `dlg` (common controls tooltip).
+void AddTooltip(HWND dlg, int id, const std::string& text);
+
+}  // namespace hdq::win
