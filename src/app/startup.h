@@ -1,0 +1,31 @@
+#pragma once
+// Program start-up: the four shared objects, the identification record, the configuration
+// keys and the INI file, verbosity and log retention, the environment record.
+#include <string>
+
+namespace hdq {
+
+struct AppProperties {
+    std::string title;        // "HistData to Brel Qorp"
+    std::string productName;  // "HistData to Brel Qorp Utility"
+    std::string comments;     // "Brel Qorp Utility to request CSV files from WonderWare HistData"
+    int major = 1, minor = 0, revision = 7;
+    std::string build;        // the file description: "46"
+};
+// Read from the program's version resource (Windows); the same values natively.
+const AppProperties& App();
+
+struct StartupEnvironment {
+    std::string commandLine;
+    unsigned long threadId = 0;
+    bool taskVisible = true;
+    unsigned long long instanceHandle = 0;
+};
+
+// Main's steps up to, not including, ShowMainWindow. Returns false when the configuration can
+// be neither read nor created (the message box has been shown): the program must end.
+bool RunStartup(const StartupEnvironment& env);
+void DefineConfiguration();   // part of RunStartup; returns having shown the box on failure
+bool ConfigurationUsable();   // false after DefineConfiguration failed to read the INI file
+
+}  // namespace hdq
