@@ -31,6 +31,9 @@ bool FileExists(const std::string& path);
 void MakeFolder(const std::string& path);
 bool MoveCSVFiles(const std::string& pattern);
 bool OpenHelpTopic(const std::string& topic);       // Windows: HtmlHelpA; natively false
+// The window that owns the help viewer (the main window's HWND); nullptr for none.
+void SetHelpOwnerWindow(void* hwnd);
+void* HelpOwnerWindow();
 
 // Paths built on the program folder.
 std::string ProgramFolder();   // settable for tests

@@ -5,6 +5,8 @@
 
 namespace hdq {
 
+class MessageShower;
+
 struct AppProperties {
     std::string title;        // "HistData to Brel Qorp"
     std::string productName;  // "HistData to Brel Qorp Utility"
@@ -20,6 +22,8 @@ struct StartupEnvironment {
     unsigned long threadId = 0;
     bool taskVisible = true;
     unsigned long long instanceHandle = 0;
+    // Shows start-up's prompt when the INI file cannot be read; nullptr: the platform's box.
+    MessageShower* shower = nullptr;
 };
 
 // Main's steps up to, not including, ShowMainWindow. Returns false when the configuration can

@@ -1,2 +1,144 @@
+// The program's entry point: one copy per program folder, start-up, the main window and the
+// message loop.
 #include <windows.h>
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return 0; }
+#include <commctrl.h>
+
+#include <cstdio>
+#include <exception>
+#include <string>
+
+#include "app/commonui_win32.h"
+#include "app/shared.h"
+#include "app/startup.h"
+#include "core/files.h"
+#include "histdata/frmdde.h"
+#include "platform/dialog_win32.h"
+#include "platform/win32_handles.h"
+
+namespace hdq {
+namespace {
+
+// The DDE window is made by the first export cycle, not at start, and then kept.
+class FirstUseDdeForm final : public DdeForm {
+public:
+    void Load() override { TheDdeForm().Load(); }
+    void SetTagList(TagTable* tags) override { TheDdeForm().SetTagList(tags); }
+    bool Init() override { return TheDdeForm().Init(); }
+    void SetStartDate(const DateTime& v) override { TheDdeForm().SetStartDate(v); }
+    void SetStartTime(const DateTime& v) override { TheDdeForm().SetStartTime(v); }
+    bool SendRequest() override { return TheDdeForm().SendRequest(); }
+    void ClearMemory() override { TheDdeForm().ClearMemory(); }
+};
+
+std::string InstanceMutexName(uint32_t key) {
+    char hex[9];
+    std::snprintf(hex, sizeof hex, "%08X", static_cast<unsigned>(key));
+    return std::string("Local\\HistDataToQorp-") + hex;
+}
+
+struct FindByKey {
+    uint32_t key;
+    HWND found;
+};
+
+BOOL CALLBACK MatchInstance(HWND h, LPARAM lp) {
+    auto* search = reinterpret_cast<FindByKey*>(lp);
+    auto value = reinterpret_cast<uintptr_t>(GetPropA(h, win::CommonUI::kInstanceProperty));
+    if (value != 0 && static_cast<uint32_t>(value) == search->key) {
+        search->found = h;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The copy already running from this folder shows its main window. It may still be starting,
+// so its window is looked for a few seconds.
+void ActivateFirstCopy(uint32_t key) {
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        FindByKey search{key, nullptr};
+        EnumWindows(&MatchInstance, reinterpret_cast<LPARAM>(&search));
+        if (search.found) {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(search.found, &pid);
+            // This copy was just started by the user, so it may hand the foreground on.
+            AllowSetForegroundWindow(pid);
+            PostMessageA(search.found, win::CommonUI::RestoreMessage(), 0, 0);
+            return;
+        }
+        Sleep(100);
+    }
+}
+
+void LogFatal(const char* what) {
+    try {
+        AppLog().WriteLog(std::string("ERROR: Main: ") + what, 0);
+    } catch (...) {
+    }
+}
+
+}  // namespace
+
+// Loads the main window (its load decides whether it shows) and gives it its title.
+bool ShowMainWindow(win::CommonUI& ui) {
+    const AppProperties& app = App();
+    std::string title = app.productName + " v" + std::to_string(app.major) + "." + std::to_string(app.minor) +
+                        "." + std::to_string(app.revision) + " - Interactive ";
+    return ui.Load(title);
+}
+
+int Main(HINSTANCE instance, const char* commandLine) {
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&icc);
+
+    // One copy per program folder: each folder has its own INI file, cache and LAST_RUN, and
+    // two copies driving the same HistData would break its one-request-at-a-time rule.
+    const uint32_t key = win::CommonUI::FolderKey(fsys::ProgramFolder());
+    win::UniqueKernelHandle mutex(CreateMutexA(nullptr, FALSE, InstanceMutexName(key).c_str()));
+    if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
+        ActivateFirstCopy(key);
+        return 0;
+    }
+
+    StartupEnvironment env;
+    env.commandLine = commandLine ? commandLine : "";
+    env.threadId = GetCurrentThreadId();
+    env.taskVisible = true;
+    env.instanceHandle = reinterpret_cast<uintptr_t>(instance);
+    if (!RunStartup(env)) return 1;
+
+    FirstUseDdeForm form;
+    win::CommonUI ui(form);
+    if (!ShowMainWindow(ui)) {
+        AppLog().WriteLog("ERROR (" + std::to_string(GetLastError()) + "): Unable to load the main window", 0);
+        return 1;
+    }
+
+    MSG msg{};
+    BOOL got;
+    while ((got = GetMessageA(&msg, nullptr, 0, 0)) != 0) {
+        if (got == -1) break;
+        try {
+            if (win::RouteDialogMessage(&msg)) continue;
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        } catch (const std::exception& e) {
+            LogFatal(e.what());
+        } catch (...) {
+            LogFatal("unknown failure");
+        }
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+}  // namespace hdq
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+    try {
+        return hdq::Main(instance, commandLine);
+    } catch (const std::exception& e) {
+        hdq::LogFatal(e.what());
+    } catch (...) {
+        hdq::LogFatal("unknown failure");
+    }
+    return 1;
+}

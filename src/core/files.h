@@ -9,6 +9,16 @@
 #include <vector>
 #include "core/datetime.h"
 
+// <windows.h> maps DeleteFile and CopyFile to their A or W forms; here they name this seam's
+// functions. Include <windows.h> before this header in a file that needs both, and call the
+// Win32 functions by their A names.
+#ifdef DeleteFile
+#undef DeleteFile
+#endif
+#ifdef CopyFile
+#undef CopyFile
+#endif
+
 namespace hdq {
 
 struct OsError {

@@ -15,9 +15,11 @@ std::string ToLower(std::string_view s);
 bool IEquals(std::string_view a, std::string_view b);
 bool StartsWith(std::string_view s, std::string_view prefix);
 bool EndsWith(std::string_view s, std::string_view suffix);
+// Every field between separators, empty ones included; empty text gives no fields.
 std::vector<std::string> Split(std::string_view s, char sep);
 
-// Windows file-name wildcard match (* and ?), without regard to letter case.
+// Windows file-name wildcard match (* and ?), without regard to letter case; "*.*" matches
+// every name, with or without an extension.
 bool WildcardMatch(std::string_view pattern, std::string_view name);
 
 // "Numeric" as the configuration uses it: optional blanks and sign, digits with an optional

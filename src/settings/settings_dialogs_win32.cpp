@@ -1,13 +1,20 @@
-// Placeholder until the settings dialogs exist.
+// The main window's two settings buttons. Each dialog object, with its tag tables, lives for
+// one showing.
 #include "settings/settings_dialogs.h"
+
+#include "settings/connection_dialog_win32.h"
+#include "settings/execution_dialog_win32.h"
 
 namespace hdq {
 
 void ShowConnectionSettings(HWND owner) {
-    MessageBoxA(owner, "The connection settings dialog is not available in this build.", "Configuration", MB_OK);
+    CustomConfigDialog dialog;
+    dialog.Show(owner);
 }
+
 void ShowExecutionSettings(HWND owner) {
-    MessageBoxA(owner, "The execution settings dialog is not available in this build.", "Settings", MB_OK);
+    CustomAdvConfigDialog dialog;
+    dialog.Show(owner);
 }
 
 }  // namespace hdq

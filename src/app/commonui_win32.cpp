@@ -1,0 +1,223 @@
+#include "app/commonui_win32.h"
+
+#include <commctrl.h>
+
+#include "app/manualrun_win32.h"
+#include "app/resource.h"
+#include "app/shared.h"
+#include "core/files.h"
+#include "core/text.h"
+#include "settings/settings_dialogs.h"
+
+namespace hdq::win {
+namespace {
+constexpr UINT_PTR kServiceTimer = IDT_tmrProcessFiles;
+constexpr UINT kServiceIntervalMs = 60000;
+constexpr int kModePanelWidth = 140;
+}  // namespace
+
+CommonUI::CommonUI(DdeForm& form) : cycle_(form), service_(cycle_, *this) {}
+
+CommonUI::~CommonUI() {
+    if (GetActivityList() == this) SetActivityList(nullptr);
+    Destroy();
+}
+
+UINT CommonUI::RestoreMessage() { return RegisterWindowMessageA("HistDataToQorp.RestoreMainWindow"); }
+
+uint32_t CommonUI::FolderKey(const std::string& folder) {
+    // FNV-1a over the upper-cased path: Windows paths differ only in letter case.
+    uint32_t h = 2166136261u;
+    for (unsigned char c : ToUpper(folder)) {
+        h ^= c;
+        h *= 16777619u;
+    }
+    return h | 1u;
+}
+
+bool CommonUI::Load(const std::string& title) {
+    if (!CreateModeless(nullptr, IDD_CommonUI, false)) return false;
+    SetWindowTextA(hwnd(), title.c_str());
+    if (service_.IsConfigured()) {
+        service_.SetServiceMode(1);
+        HideWindow();
+    } else {
+        service_.SetServiceMode(2);
+        LogActivity("Setup Configuration to establish service", 0);
+        OpenConnectionSettings();
+        ShowWindow(hwnd(), SW_SHOW);
+        SetForegroundWindow(hwnd());
+    }
+    return true;
+}
+
+bool CommonUI::OnInit() {
+    HWND list = Item(IDC_lstActivityLog);
+    HDC dc = GetDC(hwnd());
+    int height = -MulDiv(9, GetDeviceCaps(dc, LOGPIXELSY), 72);
+    ReleaseDC(hwnd(), dc);
+    listFont_.reset(CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                                CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, "Lucida Console"));
+    if (listFont_) SendMessageA(list, WM_SETFONT, reinterpret_cast<WPARAM>(listFont_.get()), FALSE);
+    // Log lines are often wider than the list; let it scroll sideways.
+    SendMessageA(list, LB_SETHORIZONTALEXTENT, 2400, 0);
+    CreateStatusBar();
+
+    SetActivityList(this);
+    SetHelpOwnerWindow(hwnd());
+    SetPropA(hwnd(), kInstanceProperty,
+             reinterpret_cast<HANDLE>(static_cast<uintptr_t>(FolderKey(fsys::ProgramFolder()))));
+
+    formSys_ = std::make_unique<FrmSysTray>();
+    formSys_->TIcon = [this](FrmSysTray& tray) {
+        SendMessageA(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(tray.Icon()));
+        SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(tray.BigIcon()));
+    };
+    formSys_->Load(fsys::ExeName());
+    formSys_->SetFSys(hwnd());
+    return true;
+}
+
+void CommonUI::CreateStatusBar() {
+    statusBar_ = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, hwnd(),
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_sb1)), GetModuleHandleA(nullptr),
+                                 nullptr);
+    if (!statusBar_) return;
+    int parts[] = {kModePanelWidth, -1};
+    SendMessageA(statusBar_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
+}
+
+void CommonUI::OnCommand(int id, int, HWND) {
+    switch (id) {
+    case IDC_btnPause:
+        service_.TogglePause();
+        break;
+    case IDC_btnManual:
+        service_.SetServiceMode(2);
+        RunManually();
+        break;
+    case IDC_btnSettings:
+        OpenConnectionSettings();
+        break;
+    case IDC_btnAdvSettings:
+        ShowExecutionSettings(hwnd());
+        break;
+    case IDC_btnClear:
+        Clear();
+        break;
+    case IDC_CmdClose:
+        service_.SetServiceMode(1);
+        HideWindow();
+        break;
+    case IDC_cmdHelp:
+        if (!OpenHelpTopic(AppConfig().item("HELPTOPIC"))) {
+            LogActivity(std::string("Help not available, online article at: ") + kSupportAddress, 0);
+        }
+        break;
+    case IDCANCEL:  // Esc: like the close box
+        CloseBox();
+        break;
+    default:
+        break;
+    }
+}
+
+void CommonUI::RunManually() {
+    CommonManualRun answer;
+    ManualRunDialog dialog(answer);
+    dialog.Show(hwnd());
+    if (answer.ManualRunResult() != CommonManualRun::kRun) return;
+    service_.RunManually(answer.StartDate(), answer.EndDate());
+}
+
+void CommonUI::OpenConnectionSettings() { ShowConnectionSettings(hwnd()); }
+
+void CommonUI::CloseBox() {
+    int cancel = 0;
+    if (formSys_) formSys_->MeQueryUnload(hwnd(), &cancel, 0);
+}
+
+bool CommonUI::OnClose() {
+    // The close box only sends the window to the notification area; Exit in the tray menu ends
+    // the program.
+    CloseBox();
+    return true;
+}
+
+bool CommonUI::OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR* result) {
+    switch (msg) {
+    case WM_TIMER:
+        if (wp != kServiceTimer) return false;
+        service_.OnTimerTick();
+        return true;
+    case WM_SIZE:
+        if (statusBar_) SendMessageA(statusBar_, WM_SIZE, 0, 0);
+        if (formSys_) formSys_->MeResize(hwnd());
+        return true;
+    case WM_SETCURSOR:
+        if (!busy_) return false;
+        SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+        *result = TRUE;
+        return true;
+    case WM_ENDSESSION:
+        // Windows is ending the program: the close goes ahead, and the icon must not linger.
+        if (wp && formSys_) formSys_->OwnerUnloaded();
+        return true;
+    default:
+        if (msg == RestoreMessage() && formSys_) {
+            formSys_->Restore();
+            return true;
+        }
+        return false;
+    }
+}
+
+void CommonUI::OnDestroy() {
+    KillTimer(hwnd(), kServiceTimer);
+    RemovePropA(hwnd(), kInstanceProperty);
+    if (GetActivityList() == this) SetActivityList(nullptr);
+    if (HelpOwnerWindow() == hwnd()) SetHelpOwnerWindow(nullptr);
+    if (formSys_) formSys_->OwnerUnloaded();
+    statusBar_ = nullptr;
+}
+
+void CommonUI::SetTimerEnabled(bool on) {
+    if (on) {
+        SetTimer(hwnd(), kServiceTimer, kServiceIntervalMs, nullptr);
+    } else {
+        KillTimer(hwnd(), kServiceTimer);
+    }
+}
+
+void CommonUI::SetPauseCaption(const std::string& text) { SetItemText(IDC_btnPause, text); }
+
+void CommonUI::SetModePanel(const std::string& text) {
+    if (statusBar_) SendMessageA(statusBar_, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void CommonUI::SetProgressPanel(const std::string& text) {
+    if (statusBar_) SendMessageA(statusBar_, SB_SETTEXTA, 1, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void CommonUI::SetTrayPicture(TrayPicture picture) {
+    if (formSys_) formSys_->TrayIcon(picture);
+}
+
+void CommonUI::SetBusy(bool busy) {
+    busy_ = busy;
+    SetCursor(LoadCursorA(nullptr, busy ? IDC_WAIT : IDC_ARROW));
+}
+
+int CommonUI::Count() const {
+    return static_cast<int>(SendMessageA(Item(IDC_lstActivityLog), LB_GETCOUNT, 0, 0));
+}
+
+void CommonUI::Clear() { SendMessageA(Item(IDC_lstActivityLog), LB_RESETCONTENT, 0, 0); }
+
+void CommonUI::Append(const std::string& line) {
+    HWND list = Item(IDC_lstActivityLog);
+    LRESULT index = SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+    if (index >= 0) SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+}  // namespace hdq::win

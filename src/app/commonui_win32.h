@@ -1,0 +1,72 @@
+#pragma once
+// CommonUI: the program's main window. It owns the tray window, the hourly service timer and
+// the export cycle, shows the activity list and the service mode, and offers the buttons to
+// pause or resume the service, run by hand, change settings, clear the list and get help.
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "app/export_cycle.h"
+#include "app/globals.h"
+#include "app/service_modes.h"
+#include "platform/dialog_win32.h"
+#include "platform/systray_win32.h"
+#include "platform/win32_handles.h"
+
+namespace hdq::win {
+
+class CommonUI : public Dialog, private ServiceView, private ActivityList {
+public:
+    // Window property that marks the main window of the copy running from a program folder.
+    static constexpr const char* kInstanceProperty = "HistDataToQorp.ProgramFolder";
+    static constexpr const char* kSupportAddress = "https://www.pelomark.example/support/histdata-to-qorp";
+
+    explicit CommonUI(DdeForm& form);
+    ~CommonUI() override;
+
+    // Loads the window and its tray window, then either starts the service hidden or, with an
+    // incomplete configuration, stays paused, opens the connection settings and shows itself.
+    bool Load(const std::string& title);
+
+    // Posted by a second copy started from the same folder: bring this window forward.
+    static UINT RestoreMessage();
+    // Non-zero key of a program folder, the same for any letter case of the path.
+    static uint32_t FolderKey(const std::string& folder);
+
+protected:
+    bool OnInit() override;
+    void OnCommand(int id, int notifyCode, HWND ctl) override;
+    bool OnClose() override;
+    bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR* result) override;
+    void OnDestroy() override;
+
+private:
+    // ServiceView
+    void SetTimerEnabled(bool on) override;
+    void SetPauseCaption(const std::string& text) override;
+    void SetModePanel(const std::string& text) override;
+    void SetProgressPanel(const std::string& text) override;
+    void SetTrayPicture(TrayPicture picture) override;
+    void SetBusy(bool busy) override;
+    // ActivityList over lstActivityLog
+    int Count() const override;
+    void Clear() override;
+    void Append(const std::string& line) override;
+
+    void CreateStatusBar();
+    void RunManually();
+    void OpenConnectionSettings();
+    void HideWindow() { ShowWindow(hwnd(), SW_HIDE); }
+    void CloseBox();
+
+    ExportCycle cycle_;
+    ServiceController service_;
+    std::unique_ptr<FrmSysTray> formSys_;
+    UniqueFont listFont_;
+    HWND statusBar_ = nullptr;  // a child: destroyed with the window
+    bool busy_ = false;
+};
+
+}  // namespace hdq::win

@@ -1,0 +1,24 @@
+#pragma once
+// The "Manual Run" dialog over CommonManualRun.
+#include <windows.h>
+#include "app/manualrun.h"
+#include "platform/dialog_win32.h"
+
+namespace hdq::win {
+
+class ManualRunDialog : public Dialog {
+public:
+    explicit ManualRunDialog(CommonManualRun& answer) : answer_(answer) {}
+    // Modal over owner; the answer holds the result and the dates afterwards.
+    void Show(HWND owner);
+
+protected:
+    bool OnInit() override;
+    void OnCommand(int id, int notifyCode, HWND ctl) override;
+    bool OnClose() override;
+
+private:
+    CommonManualRun& answer_;
+};
+
+}  // namespace hdq::win

@@ -1,0 +1,134 @@
+#include "app/startup.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "app/globals.h"
+#include "app/shared.h"
+#include "core/clock.h"
+#include "core/datetime.h"
+#include "core/files.h"
+#include "core/text.h"
+
+namespace hdq {
+namespace {
+
+// Set by DefineConfiguration; the program must end when the INI file could not be read.
+bool g_configurationUsable = false;
+
+// Verbosity levels beyond 2 mean nothing to the program; text that is no number means the
+// quietest log rather than a start-up failure.
+int16_t VerbosityFrom(const std::string& stored) {
+    auto n = ParseNumber(stored);
+    if (!n || std::isnan(*n)) return 0;
+    return static_cast<int16_t>(RoundHalfEven(std::clamp(*n, 0.0, 2.0)));
+}
+
+// Retention needs at least one day. The upper bound only keeps an absurd number from
+// overflowing the retention's 16-bit day count, which trims it further anyway.
+int32_t KeepDaysFrom(const std::string& stored) {
+    auto n = ParseNumber(stored);
+    if (!n || std::isnan(*n)) return 1000;
+    return RoundHalfEven(std::clamp(*n, 1.0, 32767.0));
+}
+
+void WriteIdentificationRecord() {
+    const AppProperties& app = App();
+    VRXLoggerTXT& log = AppLog();
+    log.WriteLog(app.comments, 0);
+    log.WriteLog(app.title + " version " + std::to_string(app.major) + "." + std::to_string(app.minor) + "." +
+                     std::to_string(app.revision) + " (Build " + app.build + ")",
+                 0);
+    log.WriteLog("Build Numbers : " + app.build + " (Application)  10 (Type) 27 (Platform)", 0);
+    log.WriteLog("ID: " + app.productName, 0);
+    log.WriteLog("Running on " + AppNetInfo().AllTextDump(), 0);
+}
+
+void WriteEnvironmentRecord(const StartupEnvironment& env) {
+    VRXLoggerTXT& log = AppLog();
+    log.WriteLog("PATH=" + ProgramFolder(), 2);
+    log.WriteLog("EXENAME=" + fsys::ExeName(), 2);
+    log.WriteLog("COMMAND=" + env.commandLine, 2);
+    log.WriteLog("THREAD_ID=" + std::to_string(env.threadId), 2);
+    log.WriteLog(std::string("TASK_VISIBLE=") + (env.taskVisible ? "True" : "False"), 2);
+    log.WriteLog("TASK_UNATTENTED_APP=False", 2);
+    log.WriteLog("HINSTANCE=" + std::to_string(env.instanceHandle), 2);
+}
+
+}  // namespace
+
+bool ConfigurationUsable() { return g_configurationUsable; }
+
+void DefineConfiguration() {
+    g_configurationUsable = false;
+    VRXConfiguration& config = AppConfig();
+    config.SetLogHandler(&AppLog());
+    config.setPath(IniFile());
+
+    const std::string lastRun = FormatPattern(AppClock().Now().Date().AddDays(-1), "MM-dd-yyyy HH:mm:ss");
+    config.DefineTree("DDE_LINKTOPIC", "");
+    config.DefineTree("DDE_LGH_FOLDER", "");
+    config.DefineTree("DDE_TAGNAME_FILE", "");
+    config.DefineTree("DDE_HISTDATA_FOLDER", "");
+    config.DefineTree("OUTPUT_FOLDER", ProgramFolder() + "\\cache");
+    config.DefineTree("MINUTES_AFTER_HOUR", "0");
+    config.DefineTree("KEEP_LOGS_FOR", "1000");
+    config.DefineTree("VERBOSITY", "0");
+    config.DefineTree("LAST_RUN", lastRun);
+    config.DefineTree("HELPTOPIC", "12120");
+    config.DefineTree("DDE_TIMEOUT", "600");
+    config.DefineTree("DDE_MAX_BUFFER_SIZE", "500");
+    config.DefineTree("DDE_DURATION", "59m");
+    config.DefineTree("DDE_INTERVAL", "1m");
+    config.DefineTree("DDE_SAVECACHE", "FALSE");
+    config.DefineTree("SELECTALLTAGS", "TRUE");
+    config.DefineTree("VALIDTRENDBYTES", "");
+
+    if (!config.ReadConfig()) {
+        AppMsgBox().VrxMsgBox("Unable to read configuration at " + IniFile(), 48, "Unable to start " + App().title);
+        return;
+    }
+
+    const int16_t verbosity = VerbosityFrom(config.item("VERBOSITY"));
+    config.setItem("VERBOSITY", std::to_string(verbosity));
+    AppLog().SetVerbosity(verbosity);
+    AppLog().AssertVerbosity();
+
+    const int32_t keepDays = KeepDaysFrom(config.item("KEEP_LOGS_FOR"));
+    config.setItem("KEEP_LOGS_FOR", std::to_string(keepDays));
+    AppLog().LSM_Init(keepDays);
+    AppLog().LSM_Run();
+
+    g_configurationUsable = true;
+}
+
+bool RunStartup(const StartupEnvironment& env) {
+    CreateSharedObjects();
+    if (env.shower != nullptr) AppMsgBox().SetShower(env.shower);
+    // The help file needs no setting: HelpFile() is derived from the program folder.
+
+    VRXLoggerTXT& log = AppLog();
+    log.SetLogPath(ProgramFolder() + "\\log");
+    // Keep the handle file beside the INI file, in the same program folder.
+    log.SetHandleFilePath(ProgramFolder() + "\\" + fsys::ExeName() + ".log_handle");
+    log.SetEnabled(true);
+    log.SetBufferLength(1);
+    log.SetPostfix("_pelomark");
+    log.SetLogHandleAssertion(true);
+
+    AppNetInfo().GetNetInfo();
+    WriteIdentificationRecord();
+
+    AppMsgBox().SetLogHandler(&log);
+    AppMsgBox().SetSilentOperation(false);
+
+    DefineConfiguration();
+    if (!ConfigurationUsable()) return false;
+
+    WriteEnvironmentRecord(env);
+    AppConfig().dumpConfiguration();
+    return true;
+}
+
+}  // namespace hdq

@@ -1,0 +1,124 @@
+// The DDE client channel over DDEML: one cold conversation at a time, synchronous
+// transactions bounded by the link time-out, DDEML failures turned into numbered errors.
+#include <windows.h>
+#include <ddeml.h>
+
+#include "core/error.h"
+#include "histdata/dde_channel.h"
+#include "histdata/dde_handles_win32.h"
+
+namespace hdq {
+namespace {
+
+constexpr const char* kNoResponseText = "No foreign application responded to a DDE initiate";
+constexpr const char* kRefusedText = "Foreign application won't perform DDE method or operation";
+constexpr const char* kTimeoutText = "Timeout occurred while waiting for DDE response";
+constexpr const char* kNoChannelText = "DDE method invoked with no channel open";
+
+// The longest time-out a 16-bit count of tenths can express; used for zero or negative
+// settings, which would otherwise fail every transaction at once or wrap to nonsense.
+constexpr int32_t kLongestTimeoutTenths = 65535;
+
+// A pure client: DDEML sends it nothing it must answer.
+HDDEDATA CALLBACK ClientCallback(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) { return nullptr; }
+
+class DdemlChannel : public DdeChannel {
+public:
+    void SetLinkMode(LinkMode mode) override {
+        // Whatever the new mode, the old conversation ends: a manual link to a possibly
+        // changed topic always starts afresh.
+        conv_.reset();
+        mode_ = LinkMode::None;
+        if (mode == LinkMode::None) return;
+
+        if (!inst_ && inst_.Initialize(&ClientCallback, APPCMD_CLIENTONLY) != DMLERR_NO_ERROR) {
+            throw VrxError(dde_err::NoResponse, kNoResponseText);
+        }
+        const auto bar = linkTopic.find('|');
+        const std::string application = linkTopic.substr(0, bar);
+        const std::string topic = bar == std::string::npos ? std::string() : linkTopic.substr(bar + 1);
+        dde::StringHandle service(inst_.get(), application);
+        dde::StringHandle topicName(inst_.get(), topic);
+        HCONV conv = DdeConnect(inst_.get(), service.get(), topicName.get(), nullptr);
+        if (!conv) {
+            DdeGetLastError(inst_.get());  // clears it; every initiate failure reads the same
+            throw VrxError(dde_err::NoResponse, kNoResponseText);
+        }
+        conv_ = dde::Conversation(conv);
+        mode_ = LinkMode::Manual;
+    }
+
+    void LinkPoke() override {
+        RequireConversation();
+        dde::StringHandle item(inst_.get(), linkItem);
+        // CF_TEXT travels with its terminating NUL.
+        const DWORD size = static_cast<DWORD>(text.size() + 1);
+        HDDEDATA ok = DdeClientTransaction(reinterpret_cast<LPBYTE>(const_cast<char*>(text.c_str())), size,
+                                           conv_.get(), item.get(), CF_TEXT, XTYP_POKE, TimeoutMs(), nullptr);
+        // A synchronous poke returns TRUE, not a data handle: nothing to free.
+        if (!ok) Fail();
+    }
+
+    void LinkRequest() override {
+        RequireConversation();
+        dde::StringHandle item(inst_.get(), linkItem);
+        dde::DataHandle data(DdeClientTransaction(nullptr, 0, conv_.get(), item.get(), CF_TEXT, XTYP_REQUEST,
+                                                  TimeoutMs(), nullptr));
+        if (!data) Fail();
+        text = dde::TextOf(data.get());
+    }
+
+private:
+    void RequireConversation() const {
+        if (mode_ != LinkMode::Manual || !conv_) throw VrxError(dde_err::NoChannel, kNoChannelText);
+    }
+
+    DWORD TimeoutMs() const {
+        const int32_t tenths = linkTimeout > 0 ? linkTimeout : kLongestTimeoutTenths;
+        return static_cast<DWORD>(tenths) * 100;
+    }
+
+    bool ConversationAlive() const {
+        CONVINFO info{};
+        info.cb = sizeof(info);
+        if (!DdeQueryConvInfo(conv_.get(), QID_SYNC, &info)) return false;
+        return (info.wStatus & ST_CONNECTED) != 0;
+    }
+
+    [[noreturn]] void Fail() {
+        const UINT code = DdeGetLastError(inst_.get());
+        switch (code) {
+            case DMLERR_ADVACKTIMEOUT:
+            case DMLERR_DATAACKTIMEOUT:
+            case DMLERR_EXECACKTIMEOUT:
+            case DMLERR_POKEACKTIMEOUT:
+            case DMLERR_UNADVACKTIMEOUT:
+                // The server may still answer later; the reply must not be taken for the
+                // answer to the next transaction.
+                DdeAbandonTransaction(inst_.get(), conv_.get(), 0);
+                throw VrxError(dde_err::Timeout, kTimeoutText);
+            case DMLERR_NOTPROCESSED:
+                if (ConversationAlive()) throw VrxError(dde_err::Refused, kRefusedText);
+                break;
+            default:
+                if (ConversationAlive() && code != DMLERR_NO_CONV_ESTABLISHED && code != DMLERR_SERVER_DIED) {
+                    throw VrxError(dde_err::Refused, kRefusedText);
+                }
+                break;
+        }
+        // The server has gone: the link is closed, as a later set-up will find it.
+        conv_.reset();
+        mode_ = LinkMode::None;
+        throw VrxError(dde_err::NoChannel, kNoChannelText);
+    }
+
+    // Declared first so that it is destroyed last: the conversation belongs to it.
+    dde::Instance inst_;
+    dde::Conversation conv_;
+};
+
+}  // namespace
+
+std::unique_ptr<DdeChannel> MakePlatformDdeChannel() { return std::make_unique<DdemlChannel>(); }
+
+}  // namespace hdq

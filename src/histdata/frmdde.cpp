@@ -1,0 +1,297 @@
+#include "histdata/frmdde.h"
+
+#include "app/globals.h"
+#include "app/shared.h"
+#include "core/clock.h"
+#include "core/error.h"
+#include "core/text.h"
+
+namespace hdq {
+namespace {
+
+constexpr int32_t kPauseMs = 1000;
+constexpr long kObjectNotSet = 91;
+
+std::string ConfigItem(const char* key) { return AppConfig().item(key); }
+
+int16_t ConfigInt16(const char* key) {
+    const std::string v = ConfigItem(key);
+    if (!IsNumeric(v)) throw VrxError(err::TypeMismatch, "Type mismatch");
+    std::optional<int16_t> n = ToInt16(v);
+    if (!n) throw VrxError(err::Overflow, "Overflow");
+    return *n;
+}
+
+bool ConfigBool(const char* key) {
+    std::optional<bool> b = ParseBool(ConfigItem(key));
+    if (!b) throw VrxError(err::TypeMismatch, "Type mismatch");
+    return *b;
+}
+
+}  // namespace
+
+FrmDDE::FrmDDE(DdeChannel& channel, HistDataHost& host) : channel_(channel), host_(host) {}
+
+void FrmDDE::Log(const std::string& text, int level) { AppLog().WriteLog(text, level); }
+
+void FrmDDE::LogError(long number, const std::string& description, int level) {
+    Log("ERROR (" + std::to_string(number) + "): " + description, level);
+}
+
+bool FrmDDE::Init() {
+    cacheFolder_ = hdq::CacheFolder() + "\\";
+    Log("start frmDDE Init", 2);
+    if (!CheckHistDataRunning()) {
+        Log("Error: Unable to start HistData.exe", 0);
+        return false;
+    }
+    Log("frmDDE Init - HistData running", 2);
+    csvPath_.clear();
+    const DateTime start = TruncateToHour(AppClock().Now()).AddDays(-1);
+    startDate_ = start;
+    startDateText_ = FormatGeneral(start);
+    startTimeText_ = startDateText_;
+    Log("Startdate: " + startDateText_, 2);
+    // A failure here (a bad VALIDTRENDBYTES piece) is the cycle's to handle.
+    LoadTagnameFile();
+    return true;
+}
+
+void FrmDDE::LoadTagnameFile() {
+    auto reader = std::make_unique<TagnameXParser>();
+    ApplyValidTrendBytes(*reader);
+    // A dictionary that cannot be read leaves the list empty; the tag poke then refuses the
+    // request with its own message.
+    reader->ReadTAGNAMEXfile(ConfigItem("DDE_TAGNAME_FILE"));
+    dictionary_ = std::move(reader);
+}
+
+void FrmDDE::SetStartDate(const DateTime& value) {
+    if (value.IsValid()) {
+        startDate_ = value;
+        startDateText_ = FormatPattern(value, "yyyy/mm/dd hh:00");
+        csvPath_ = cacheFolder_ + FormatPattern(value, "YYYYMMDDHH") + ".CSV";
+    }
+    Log("frmDDE: StartDate: " + startDateText_, 2);
+}
+
+void FrmDDE::SetStartDate(const std::string& text) {
+    if (std::optional<DateTime> d = ParseDateTime(text)) {
+        SetStartDate(*d);
+        return;
+    }
+    Log("frmDDE: StartDate: " + startDateText_, 2);
+}
+
+void FrmDDE::SetStartTime(const DateTime& value) {
+    if (value.IsValid()) startTimeText_ = FormatPattern(value, "hh:00:00");
+    Log("frmDDE: StartTime: " + startTimeText_, 2);
+}
+
+void FrmDDE::SetStartTime(const std::string& text) {
+    if (std::optional<DateTime> d = ParseDateTime(text)) {
+        SetStartTime(*d);
+        return;
+    }
+    Log("frmDDE: StartTime: " + startTimeText_, 2);
+}
+
+bool FrmDDE::SendRequest() {
+    try {
+        if (SetupDDE()) {
+            if (!PokeTagnames()) {
+                Log("Error: Unable to Poke tags", 0);
+                return false;
+            }
+        } else {
+            // Go on regardless: a conversation left open by an earlier request may still
+            // carry the write; when none is open the first poke of MakeFiles fails.
+            Log("Error: Unable to get handle to HistDate through DDE", 0);
+        }
+        Log("Completed connecting to HISTDATA", 2);
+        if (!MakeFiles()) {
+            Log("Error: Unable to Make CSV", 0);
+            return false;
+        }
+        Log("Completed making DDE files", 2);
+        if (!CheckFileExist()) {
+            Log("Error: Unable to verify CSV files", 0);
+            return false;
+        }
+        Log("Completed checking DDE files", 2);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+void FrmDDE::Poke(const std::string& item, const std::string& value) {
+    channel_.linkItem = item;
+    channel_.text = value;
+    channel_.LinkPoke();
+}
+
+void FrmDDE::LogPoked(const char* prefix) {
+    // Read back from the channel: the log shows what really went out.
+    Log(std::string(prefix) + channel_.linkItem + ", " + channel_.text, 2);
+}
+
+bool FrmDDE::SetupDDE() {
+    try {
+        Log("Begin Setup DDE ...", 2);
+        channel_.text.clear();
+        channel_.linkTimeout = ConfigInt16("DDE_TIMEOUT");
+        channel_.linkTopic = "histdata|" + ConfigItem("DDE_LINKTOPIC");
+        channel_.SetLinkMode(LinkMode::Manual);
+        Log("=+= Init: " + channel_.linkTopic + ", " + std::to_string(static_cast<int>(channel_.linkMode())) + ", " +
+                std::to_string(channel_.linkTimeout),
+            2);
+
+        std::string dataDir = ConfigItem("DDE_LGH_FOLDER");
+        if (!dataDir.empty() && dataDir.back() == '\\') dataDir.pop_back();
+        Poke("DATADIR", dataDir);
+        LogPoked("=+= poked: ");
+
+        const std::string tagFile = ConfigItem("DDE_TAGNAME_FILE");
+        const size_t slash = tagFile.rfind('\\');
+        std::string dbDir = slash == std::string::npos ? std::string() : tagFile.substr(0, slash);
+        if (!dbDir.empty() && dbDir.back() == '\\') dbDir.pop_back();
+        Poke("DBDIR", dbDir);
+        LogPoked("=+= poked: ");
+
+        Poke("DURATION", ConfigItem("DDE_DURATION"));
+        LogPoked("=+= poked: ");
+        Poke("INTERVAL", ConfigItem("DDE_INTERVAL"));
+        LogPoked("=+= poked: ");
+
+        host_.WaitPumpingMessages(kPauseMs);
+        Log("End setup DDE ...", 2);
+        return true;
+    } catch (const VrxError& e) {
+        LogError(e.Number(), e.Description());
+    } catch (const std::exception& e) {
+        LogError(51, e.what());
+    }
+    return false;
+}
+
+int32_t FrmDDE::CountTagsToPoke(bool selectAll) {
+    if (!dictionary_) throw VrxError(kObjectNotSet, "Object variable or With block variable not set");
+    if (!selectAll && !tagList_) return 0;
+    int32_t count = 0;
+    for (dictionary_->MoveFirst(); !dictionary_->Eof(); dictionary_->MoveNext()) {
+        const std::string name = Trim(dictionary_->CurrentTAG());
+        if (name.empty()) continue;
+        if (selectAll || tagList_->Exists(name)) ++count;
+    }
+    return count;
+}
+
+bool FrmDDE::PokeTagnames() {
+    try {
+        Log("Begin poking tagnames ...", 2);
+        const std::string selectText = ConfigItem("SELECTALLTAGS");
+        const bool selectAll = ConfigBool("SELECTALLTAGS");
+        // Count what will really be poked, so that the last item poked is the one without
+        // the continuation mark even when listed tags are missing from the dictionary.
+        // The choice is read once: a poke may dispatch messages that change the setting.
+        tagCount_ = CountTagsToPoke(selectAll);
+        Log("configured to select all tags? " + selectText + ", COUNT= " + std::to_string(tagCount_), 2);
+        if (tagCount_ < 1) return false;
+
+        int16_t n = 0;
+        for (dictionary_->MoveFirst(); !dictionary_->Eof(); dictionary_->MoveNext()) {
+            const std::string name = Trim(dictionary_->CurrentTAG());
+            if (name.empty()) {
+                Log("Skip tag entry that is blank", 2);
+                continue;
+            }
+            if (!selectAll && !tagList_->Exists(name)) continue;
+            Log("Current tag: " + name, 2);
+            std::string item = n == 0 ? std::string("TAGS") : "TAGS" + std::to_string(n);
+            std::string value = n == 0 ? "$date,$time," + name : name;
+            Log("=+= inserted text", 2);
+            if (n < tagCount_ - 1) value += ",+";
+            Poke(item, value);
+            LogPoked("=+= Poked: ");
+            if (n == INT16_MAX) throw VrxError(err::Overflow, "Overflow");
+            ++n;
+        }
+        Log("End poking " + std::to_string(n) + " tagnames ...", 2);
+        return true;
+    } catch (const VrxError& e) {
+        LogError(e.Number(), e.Description());
+    } catch (const std::exception& e) {
+        LogError(51, e.what());
+    }
+    return false;
+}
+
+bool FrmDDE::MakeFiles() {
+    long pendingNumber = 0;
+    std::string pendingText;
+    try {
+        Log("Start DDE MakeFiles ... ", 2);
+        if (!ValidatePath(cacheFolder_)) MakeFolder(cacheFolder_);
+        Poke("STARTTIME", startTimeText_);
+        LogPoked("=+= poked: ");
+        Poke("STARTDATE", startDate_ ? FormatPattern(*startDate_, "mm/dd/yyyy") : std::string());
+        LogPoked("=+= poked: ");
+        Poke("FILENAME", csvPath_);
+        LogPoked("=+= poked: ");
+        host_.WaitPumpingMessages(kPauseMs);
+
+        channel_.text = "1";
+        channel_.linkItem = "WRITEFILE";
+        Log("=+= Poking: " + channel_.linkItem + ", " + channel_.text, 2);
+        channel_.LinkPoke();
+        Log("=+= poked writefile command", 2);
+
+        channel_.linkItem = "ERROR";
+        channel_.LinkRequest();
+        // HistData answers "None..." when the file was written; the case is its own.
+        if (channel_.text.compare(0, 4, "None") == 0) {
+            Log("End DDE MakeFiles ... ", 2);
+            return true;
+        }
+    } catch (const VrxError& e) {
+        pendingNumber = e.Number();
+        pendingText = e.Description();
+    } catch (const std::exception& e) {
+        pendingNumber = 51;
+        pendingText = e.what();
+    }
+    Log("Error occured when trying to make a file from HISTDATA", 1);
+    if (pendingNumber > 0) {
+        Log("Make Error (" + std::to_string(pendingNumber) + "): " + pendingText, 1);
+    }
+    // No half-written or stale file of this hour may stay behind for the move.
+    if (!csvPath_.empty()) fsys::DeleteFile(csvPath_);
+    return false;
+}
+
+void FrmDDE::ClearMemory() {
+    tagList_ = nullptr;
+    dictionary_.reset();
+    startDate_.reset();
+    startDateText_.clear();
+    startTimeText_.clear();
+    tagCount_ = 0;
+    csvPath_.clear();
+}
+
+namespace {
+// Made on first use rather than at start-up: the DDE library is set up only when a cycle runs.
+struct LoadedDdeForm {
+    std::unique_ptr<DdeChannel> channel = MakePlatformDdeChannel();
+    FrmDDE form{*channel, PlatformHost()};
+};
+std::unique_ptr<LoadedDdeForm> g_ddeForm;
+}  // namespace
+
+FrmDDE& TheDdeForm() {
+    if (!g_ddeForm) g_ddeForm = std::make_unique<LoadedDdeForm>();
+    return g_ddeForm->form;
+}
+
+}  // namespace hdq

@@ -1,0 +1,75 @@
+#pragma once
+// frmDDE: the hidden "DDE Communication" window's request session with HistData. One
+// SendRequest asks HistData for the CSV file of one hour over a cold DDE link, then checks it.
+// The logic is portable: the DDE channel and the operating system come in through seams.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "core/datetime.h"
+#include "histdata/dde_channel.h"
+#include "histdata/dde_form.h"
+#include "histdata/host.h"
+#include "tagdict/tagnamex.h"
+
+namespace hdq {
+
+class VrxError;
+
+class FrmDDE : public DdeForm {
+public:
+    FrmDDE(DdeChannel& channel, HistDataHost& host);
+
+    void SetTagList(TagTable* tags) override { tagList_ = tags; }
+    bool Init() override;
+    void SetStartDate(const DateTime& value) override;
+    void SetStartTime(const DateTime& value) override;
+    // Text forms: a text that reads as a date-time is taken, anything else leaves the state.
+    void SetStartDate(const std::string& text);
+    void SetStartTime(const std::string& text);
+    bool SendRequest() override;
+    void ClearMemory() override;
+
+    // The session's state, for the export cycle's display and for tests.
+    const std::string& StartDateText() const { return startDateText_; }
+    const std::string& StartTimeText() const { return startTimeText_; }
+    const std::string& CsvPath() const { return csvPath_; }
+    const std::string& CacheFolder() const { return cacheFolder_; }
+    int32_t TagCount() const { return tagCount_; }
+
+    static constexpr const char* kHistDataTitle = "Historical Data Manager";
+
+private:
+    bool CheckHistDataRunning();   // frmdde_supervision.cpp
+    bool WaitForHistDataWindow();  // frmdde_supervision.cpp
+    bool SetupDDE();
+    bool PokeTagnames();
+    int32_t CountTagsToPoke(bool selectAll);
+    bool MakeFiles();
+    bool CheckFileExist();         // csv_check.cpp
+    void LoadTagnameFile();
+
+    void Log(const std::string& text, int level);
+    void LogError(long number, const std::string& description, int level = 1);
+    void Poke(const std::string& item, const std::string& value);
+    void LogPoked(const char* prefix);
+
+    DdeChannel& channel_;
+    HistDataHost& host_;
+    TagTable* tagList_ = nullptr;
+    std::unique_ptr<TagnameXParser> dictionary_;
+    int32_t tagCount_ = 0;
+    // The hour being requested; its text forms are what HistData and the log see.
+    std::optional<DateTime> startDate_;
+    std::string startDateText_;
+    std::string startTimeText_;
+    std::string cacheFolder_;
+    std::string csvPath_;
+};
+
+// The program's one DDE window, made on first use over the platform's DDE channel and host,
+// and kept for the life of the program so later cycles reuse its conversation.
+FrmDDE& TheDdeForm();
+
+}  // namespace hdq

@@ -1,0 +1,59 @@
+#include "app/globals.h"
+#include "app/shared.h"
+#include "core/clock.h"
+#include "core/error.h"
+#include "histdata/frmdde.h"
+
+namespace hdq {
+namespace {
+
+constexpr int16_t kMaxStarts = 10;
+// HistData needs a few seconds to open its main window; without this wait every start of a
+// slow machine would be followed by another start at once.
+constexpr uint32_t kWindowWaitMs = 10000;
+constexpr int32_t kWindowPollMs = 250;
+
+}  // namespace
+
+bool FrmDDE::WaitForHistDataWindow() {
+    const uint32_t started = AppClock().TickMs();
+    while (!host_.IsAppRunningTitled(kHistDataTitle)) {
+        // Unsigned difference: correct across a wrap of the tick counter.
+        if (AppClock().TickMs() - started >= kWindowWaitMs) return false;
+        host_.WaitPumpingMessages(kWindowPollMs);
+    }
+    return true;
+}
+
+bool FrmDDE::CheckHistDataRunning() {
+    try {
+        Log("Begin checking histdata.exe is running", 2);
+        const std::string folder = AppConfig().item("DDE_HISTDATA_FOLDER");
+        const std::string exe = folder + (!folder.empty() && folder.back() == '\\' ? "" : "\\") + "histdata.exe";
+        Log("Found histdata program at: " + exe, 2);
+
+        int16_t n = 0;
+        while (!host_.IsAppRunningTitled(kHistDataTitle) && n < kMaxStarts) {
+            Log("Historical Data Manager is not running, attempting to start number: " + std::to_string(n), 2);
+            OsError e;
+            if (!host_.StartMinimized(exe, &e)) throw VrxError(e.number, e.text);
+            ++n;
+            WaitForHistDataWindow();
+        }
+        Log("Attempts to start histdata.exe = " + std::to_string(n), 2);
+        const bool running = host_.IsAppRunningTitled(kHistDataTitle);
+        Log("End checking histdata.exe is running", 2);
+        return running;
+    } catch (const VrxError& e) {
+        LogError(e.Number(), e.Description());
+    } catch (const std::exception& e) {
+        LogError(51, e.what());
+    }
+    LogActivity(
+        "Unable to start/restart/communicate with HISTDATA.EXE, make sure configuration points to executable. \r\n"
+        "If HISTDATA.EXE is running, stop the program and restart it.",
+        1);
+    return false;
+}
+
+}  // namespace hdq

@@ -1,0 +1,35 @@
+#include "histdata/host.h"
+
+namespace hdq {
+namespace {
+
+// The native build has no windows and cannot run HistData; it answers the way a machine
+// without HistData would, so portable code that reaches it fails cleanly.
+class PosixHost : public HistDataHost {
+public:
+    bool IsAppRunningTitled(const std::string&) override { return false; }
+
+    bool StartMinimized(const std::string& exePath, OsError* err) override {
+        if (err) {
+            err->number = 2;
+            err->text = "Cannot start Windows programs on this platform: " + exePath;
+        }
+        return false;
+    }
+
+    uint32_t WaitPumpingMessages(int32_t) override { return 258; }
+};
+
+PosixHost& RealHost() {
+    static PosixHost host;
+    return host;
+}
+
+HistDataHost* g_testHost = nullptr;
+
+}  // namespace
+
+HistDataHost& PlatformHost() { return g_testHost ? *g_testHost : RealHost(); }
+void SetPlatformHostForTests(HistDataHost* host) { g_testHost = host; }
+
+}  // namespace hdq

@@ -1,0 +1,55 @@
+#include "histdata/host.h"
+
+#include <windows.h>
+
+#include "app/msgwait.h"
+#include "platform/win32_handles.h"
+
+namespace hdq {
+namespace {
+
+class Win32Host : public HistDataHost {
+public:
+    bool IsAppRunningTitled(const std::string& title) override { return hdq::IsAppRunningTitled(title); }
+
+    bool StartMinimized(const std::string& exePath, OsError* err) override {
+        STARTUPINFOA si{};
+        si.cb = sizeof(si);
+        si.dwFlags = STARTF_USESHOWWINDOW;
+        // HistData runs in the background of an unattended export: no focus taken from the
+        // operator's HMI.
+        si.wShowWindow = SW_SHOWMINNOACTIVE;
+        PROCESS_INFORMATION pi{};
+        // CreateProcessA may write into the command line, so it gets its own buffer.
+        std::string commandLine = "\"" + exePath + "\"";
+        if (!CreateProcessA(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                            &pi)) {
+            const DWORD code = GetLastError();
+            if (err) {
+                err->number = static_cast<long>(code);
+                err->text = win::ErrorText(code);
+            }
+            return false;
+        }
+        // The program is not waited for; only its window is looked at later.
+        win::UniqueKernelHandle process(pi.hProcess);
+        win::UniqueKernelHandle thread(pi.hThread);
+        return true;
+    }
+
+    uint32_t WaitPumpingMessages(int32_t intervalMs) override { return hdq::WaitPumpingMessages(intervalMs); }
+};
+
+Win32Host& RealHost() {
+    static Win32Host host;
+    return host;
+}
+
+HistDataHost* g_testHost = nullptr;
+
+}  // namespace
+
+HistDataHost& PlatformHost() { return g_testHost ? *g_testHost : RealHost(); }
+void SetPlatformHostForTests(HistDataHost* host) { g_testHost = host; }
+
+}  // namespace hdq

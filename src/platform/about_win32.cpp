@@ -1,0 +1,60 @@
+#include "platform/about_win32.h"
+
+#include <shellapi.h>
+
+#include "app/startup.h"
+#include "platform/platform_res.h"
+
+namespace hdq::win {
+namespace {
+constexpr const char* kHomePage = "https://www.pelomark.example/";
+}  // namespace
+
+void FrmAbout::Show(HWND owner) {
+    if (!hwnd()) {
+        CreateModeless(owner, IDD_frmAbout, true);
+        return;
+    }
+    ShowWindow(hwnd(), SW_SHOW);
+    SetForegroundWindow(hwnd());
+}
+
+bool FrmAbout::OnInit() {
+    HWND list = Item(IDC_lstAbout);
+    // Two tab stops line the values up after the longest label ("Description:").
+    INT stops[] = {28, 56};
+    SendMessageA(list, LB_SETTABSTOPS, 2, reinterpret_cast<LPARAM>(stops));
+    const AppProperties& app = App();
+    const std::string lines[] = {
+        "Product:\t\t" + app.title,
+        "Version:\t\t" + std::to_string(app.major) + "." + std::to_string(app.minor) + "." +
+            std::to_string(app.revision),
+        "Build:\t\t" + app.build + " (Application)  10 (Type) 27 (Platform)",
+        "Description:\t" + app.comments,
+    };
+    for (const std::string& line : lines) SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+    return true;
+}
+
+void FrmAbout::OnCommand(int id, int notifyCode, HWND) {
+    switch (id) {
+    case IDC_btnExit:
+    case IDCANCEL:
+        ShowWindow(hwnd(), SW_HIDE);
+        break;
+    case IDC_lblCopyright:
+        if (notifyCode == STN_CLICKED) Open(kHomePage);
+        break;
+    case IDC_lblMeetOnline:
+        if (notifyCode == STN_CLICKED) Open(ItemText(IDC_lblMeetOnline));
+        break;
+    default:
+        break;
+    }
+}
+
+void FrmAbout::Open(const std::string& address) {
+    ShellExecuteA(hwnd(), "open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+}  // namespace hdq::win

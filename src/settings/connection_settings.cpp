@@ -1,0 +1,163 @@
+#include "settings/connection_settings.h"
+
+#include <exception>
+#include <memory>
+
+#include "app/globals.h"
+#include "app/shared.h"
+#include "core/text.h"
+#include "tagdict/tagnamex.h"
+
+namespace hdq {
+namespace {
+constexpr int kStyleExclamation = 48;
+constexpr int kStyleInformation = 64;
+
+std::string TagKey(long n) { return "TAGNAME_" + std::to_string(n); }
+}  // namespace
+
+ConnectionSettings::ConnectionSettings() {
+    allTags_.SetSize(4096);
+    filterTags_.SetSize(4096);
+}
+
+bool ConnectionSettings::StoredSelectAllTags() {
+    try {
+        if (auto value = ParseBool(AppConfig().item("SELECTALLTAGS"))) return *value;
+    } catch (const std::exception&) {
+    }
+    return true;
+}
+
+bool ConnectionSettings::RefreshFromConfig(ConnectionFields& fields) {
+    try {
+        VRXConfiguration& config = AppConfig();
+        fields.linkTopic = config.item("DDE_LINKTOPIC");
+        fields.histDataFolder = config.item("DDE_HISTDATA_FOLDER");
+        fields.lghFolder = config.item("DDE_LGH_FOLDER");
+        fields.outputFolder = config.item("OUTPUT_FOLDER");
+        fields.tagnameFile = config.item("DDE_TAGNAME_FILE");
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+void ConnectionSettings::LoadTagLists(const std::string& tagnameFile) {
+    try {
+        allTags_.RemoveAll();
+        {
+            auto reader = std::make_unique<TagnameXParser>();
+            ApplyValidTrendBytes(*reader);
+            reader->ReadTAGNAMEXfile(tagnameFile);
+            allTags_.RemoveAll();
+            long counter = 1;
+            while (!reader->Eof()) {
+                allTags_.Add(TagKey(counter), reader->CurrentTAG());
+                reader->MoveNext();
+                ++counter;
+            }
+        }
+        filterTags_.RemoveAll();
+        VRXConfiguration& config = AppConfig();
+        for (long counter = 1; config.ItemExists(TagKey(counter)); ++counter) {
+            filterTags_.Add(TagKey(counter), config.item(TagKey(counter)));
+        }
+    } catch (const std::exception&) {
+        // A dictionary that cannot be read, or a duplicate tag name, leaves what was read.
+    }
+}
+
+void ConnectionSettings::RemoveTagKeys() {
+    VRXConfiguration& config = AppConfig();
+    for (long counter = 1; config.ItemExists(TagKey(counter)); ++counter) config.RemoveItem(TagKey(counter));
+}
+
+bool ConnectionSettings::SaveFilterTags() {
+    try {
+        RemoveTagKeys();
+        if (filterTags_.Count() == 0) return false;
+        VRXConfiguration& config = AppConfig();
+        for (const std::string& key : filterTags_.Keys()) {
+            const std::string value = filterTags_.Item(key);
+            config.DefineTree(key, value);
+            // A stale key left behind a gap in the old numbering would otherwise keep its old
+            // value, because defining a key never overwrites one that exists.
+            config.setItem(key, value);
+        }
+        // Likewise a stale key right after the new list would extend it on the next read;
+        // the list must end where the operator's selection ends.
+        const std::string next = TagKey(filterTags_.Count() + 1L);
+        if (config.ItemExists(next)) config.RemoveItem(next);
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+bool ConnectionSettings::ApplySettings(ConnectionFields& fields) {
+    try {
+        VRXConfiguration& config = AppConfig();
+        config.setItem("DDE_LINKTOPIC", Trim(fields.linkTopic));
+        config.setItem("DDE_LGH_FOLDER", Trim(fields.lghFolder));
+        config.setItem("DDE_TAGNAME_FILE", Trim(fields.tagnameFile));
+        config.setItem("DDE_HISTDATA_FOLDER", Trim(fields.histDataFolder));
+        config.setItem("OUTPUT_FOLDER", Trim(fields.outputFolder));
+        MakeFolder(fields.outputFolder);
+        if (fields.processAllTags) {
+            config.setItem("SELECTALLTAGS", "TRUE");
+            RemoveTagKeys();
+        } else if (SaveFilterTags()) {
+            config.setItem("SELECTALLTAGS", "FALSE");
+        } else {
+            fields.processAllTags = true;
+            config.setItem("SELECTALLTAGS", "TRUE");
+        }
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+void ConnectionSettings::Apply(ConnectionFields& fields) {
+    if (!ApplySettings(fields)) AppMsgBox().VrxMsgBox("Unable to apply settings", kStyleExclamation);
+}
+
+void ConnectionSettings::Save(ConnectionFields& fields) {
+    if (!ApplySettings(fields)) {
+        AppMsgBox().VrxMsgBox("Unable to apply settings", kStyleExclamation);
+        return;
+    }
+    if (!SaveConfigIfChanged()) {
+        AppMsgBox().VrxMsgBox("Unable to save configuration", kStyleExclamation);
+    } else {
+        AppMsgBox().VrxMsgBox("Saved successfully", kStyleInformation);
+    }
+    AppLog().WriteLog("Saved configuration:", 2);
+    AppConfig().dumpConfiguration();
+}
+
+bool ConnectionSettings::ShowHelp() {
+    try {
+        OpenHelpTopic(AppConfig().item("HELPTOPIC"));
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+void ConnectionSettings::Help() {
+    if (!ShowHelp()) AppMsgBox().VrxMsgBox("Unable to display help", kStyleExclamation);
+}
+
+std::string TagFileBrowseStart(const std::string& fieldText) {
+    if (!EndsWith(fieldText, ".x")) return fieldText;
+    const size_t slash = fieldText.rfind('\\');
+    return slash == std::string::npos ? std::string() : fieldText.substr(0, slash + 1);
+}
+
+std::string TagFileFromBrowse(const std::string& folder, const std::string& file) {
+    return folder + (file.empty() ? std::string("\\tagname.x") : "\\" + file);
+}
+
+}  // namespace hdq

@@ -1,0 +1,36 @@
+#include "settings/file_browser.h"
+
+namespace hdq {
+
+void FileBrowserState::Init() {
+    fileTypes_.clear();
+    NewFile.clear();
+    OldFile.clear();
+}
+
+void FileBrowserState::BeginShow() {
+    NewFolder.clear();
+    Response = kBrowserClosed;
+}
+
+void FileBrowserState::Save(const std::string& selectedFolderText, const std::string& selectedFile) {
+    NewFolder = selectedFolderText;
+    NewFile = selectedFile;
+    Response = kBrowserSaved;
+}
+
+void FileBrowserState::Cancel() {
+    NewFolder = OldFolder;
+    NewFile = OldFile;
+    Response = kBrowserCancelled;
+}
+
+std::string BrowserStartPath(const std::string& oldFolder) {
+    std::string path = oldFolder;
+    if (!path.empty() && path.back() == '\\') path.pop_back();
+    return path;
+}
+
+bool IsDriveLetterPath(const std::string& path) { return path.size() >= 2 && path[1] == ':'; }
+
+}  // namespace hdq

@@ -1,0 +1,147 @@
+#pragma once
+// Test doubles for the request session: a recording DDE channel that plays HistData, a
+// HistData host whose window appears when the test says, and a sandbox with the shared
+// objects, a program folder, the settings the session reads and a log to inspect.
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/globals.h"
+#include "core/files.h"
+#include "histdata/dde_channel.h"
+#include "histdata/frmdde.h"
+#include "histdata/host.h"
+#include "test_support.h"
+
+namespace hdq::test {
+
+struct DdeEvent {
+    enum class Kind { Connect, Disconnect, Poke, Request };
+    Kind kind;
+    std::string item;   // link topic for Connect
+    std::string value;  // poked text, or the answer of a request
+};
+
+class FakeDdeChannel : public DdeChannel {
+public:
+    // Behaviour, set by the test.
+    bool refuseConnect = false;
+    std::set<std::string> refusedItems;   // poke/request raises 285
+    std::set<std::string> timedOutItems;  // poke/request raises 286
+    // Answers of the ERROR item, one per request; the last one repeats.
+    std::deque<std::string> errorAnswers{"None"};
+    // CSV contents written at FILENAME on each WRITEFILE poke, one per write; the last one
+    // repeats. Empty: no file is written.
+    std::deque<std::string> csvContents;
+    // Called on WRITEFILE after the content above (if any) was written.
+    std::function<void(const std::string& fileName)> onWriteFile;
+
+    // What happened.
+    std::vector<DdeEvent> events;
+    std::map<std::string, std::string> lastPoked;
+    int writeCount = 0;
+
+    void SetLinkMode(LinkMode mode) override;
+    void LinkPoke() override;
+    void LinkRequest() override;
+
+    std::vector<std::string> PokedItems() const;                  // in order
+    std::vector<std::pair<std::string, std::string>> Pokes() const;
+    // Items and requests in order, requests written as "?ITEM".
+    std::vector<std::string> Transactions() const;
+
+private:
+    void Check(const std::string& item) const;
+    static std::string Next(std::deque<std::string>& q);
+};
+
+class FakeHistDataHost : public HistDataHost {
+public:
+    // Wait() moves the clock's tick on by the interval.
+    explicit FakeHistDataHost(FakeClock& clock) : clock_(clock) {}
+
+    // The window is there from the start.
+    void WindowPresent() { startsNeeded_ = 0; delayMs_ = 0; never_ = false; }
+    // The window appears delayMs of waiting after the n-th start.
+    void WindowAfterStarts(int n, uint32_t delayMs = 0) { startsNeeded_ = n; delayMs_ = delayMs; never_ = false; }
+    void WindowNever() { never_ = true; }
+    // Every start fails with this error.
+    void FailStarts(OsError e) { failStart_ = true; startError_ = std::move(e); }
+
+    bool IsAppRunningTitled(const std::string& title) override;
+    bool StartMinimized(const std::string& exePath, OsError* err) override;
+    uint32_t WaitPumpingMessages(int32_t intervalMs) override;
+
+    std::vector<std::string> starts;   // paths started
+    std::vector<int32_t> waits;        // intervals waited
+    std::vector<std::string> titlesAsked;
+
+private:
+    FakeClock& clock_;
+    int startsNeeded_ = 0;
+    uint32_t delayMs_ = 0;
+    bool never_ = false;
+    bool failStart_ = false;
+    OsError startError_;
+    uint32_t lastStartTick_ = 0;
+};
+
+// An activity list that keeps its lines.
+class RecordingActivityList : public ActivityList {
+public:
+    int Count() const override { return static_cast<int>(lines.size()); }
+    void Clear() override { lines.clear(); ++clears; }
+    void Append(const std::string& line) override { lines.push_back(line); }
+    std::vector<std::string> lines;
+    int clears = 0;
+};
+
+// Fresh shared objects for one test: the program folder is a temporary folder, the log is
+// written there at full detail, and the settings the request session and the file helpers
+// read are defined with their defaults. Undone when the object goes away.
+class AppSandbox {
+public:
+    AppSandbox();
+    ~AppSandbox();
+    AppSandbox(const AppSandbox&) = delete;
+    AppSandbox& operator=(const AppSandbox&) = delete;
+
+    const std::string& folder() const { return temp_.path(); }
+    std::string operator/(const std::string& name) const { return temp_ / name; }
+    void Set(const std::string& key, const std::string& value);
+    // Log lines without their time stamps.
+    std::vector<std::string> LogLines() const;
+    bool Logged(const std::string& line) const;                 // exact line
+    bool LoggedStartingWith(const std::string& prefix) const;
+    int CountLogged(const std::string& line) const;
+
+private:
+    TempFolder temp_;
+};
+
+// A request session over the fakes: HistData's window is there, the dictionary holds the
+// trended tags A, B and C, and each write leaves a good file of three lines.
+struct DdeFormHarness {
+    static constexpr DateTime kHour{2009, 3, 25, 14, 0, 0};
+    static const char* const kGoodCsv;
+
+    AppSandbox sb;
+    FakeClock clock{DateTime{2009, 3, 25, 14, 37, 0}};
+    FakeDdeChannel channel;
+    FakeHistDataHost host{clock};
+    RecordingActivityList activity;
+    FrmDDE form{channel, host};
+
+    DdeFormHarness();
+    ~DdeFormHarness();
+    // Init, then one request for the hour.
+    bool RequestHour(const DateTime& hour = kHour);
+    std::string CsvPathOf(const std::string& name) const { return sb.folder() + "\\cache\\" + name; }
+};
+
+}  // namespace hdq::test

@@ -1,0 +1,100 @@
+// histdata.exe, the stand-in for Wonderware's Historical Data Manager: a top-level window of
+// that title and a DDE server that writes CSV files on command, with faults that a settings
+// file beside the exe switches on (see README.md).
+#include <windows.h>
+
+#include <string>
+
+#include "sim_dde_win32.h"
+#include "sim_server.h"
+#include "sim_settings.h"
+
+namespace {
+
+constexpr const char* kWindowClass = "HistDataSimWindow";
+constexpr const char* kWindowTitle = "Historical Data Manager";
+
+struct App {
+    HINSTANCE instance = nullptr;
+    int show = SW_SHOWNORMAL;
+    HWND window = nullptr;
+};
+App g_app;
+
+std::string ExeFolder() {
+    char path[MAX_PATH * 2] = {};
+    const DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string p(path, n);
+    const auto slash = p.find_last_of("\\/");
+    return slash == std::string::npos ? std::string(".") : p.substr(0, slash);
+}
+
+LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_DESTROY) {
+        g_app.window = nullptr;
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+void OpenWindow() {
+    if (g_app.window) return;
+    g_app.window = CreateWindowExA(0, kWindowClass, kWindowTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                                   420, 160, nullptr, nullptr, g_app.instance, nullptr);
+    if (g_app.window) ShowWindow(g_app.window, g_app.show);
+}
+
+void CALLBACK OpenWindowLater(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    OpenWindow();
+}
+
+void CALLBACK EndOfLife(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    PostQuitMessage(0);
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+    g_app.instance = instance;
+    g_app.show = show;
+    const std::string folder = ExeFolder();
+    histsim::SimServer server(histsim::LoadSettings(folder + "\\histdata-sim.ini"),
+                              folder + "\\histdata-transcript.txt");
+    const histsim::SimSettings& s = server.settings();
+
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = &WindowProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = kWindowClass;
+    RegisterClassA(&wc);
+
+    histsim::DdeServer dde(server);
+    if (!dde.Start()) return 1;
+
+    // A stand-in left behind by a failed test ends by itself.
+    if (s.lifetimeMs) SetTimer(nullptr, 0, s.lifetimeMs, &EndOfLife);
+    if (!s.noWindow) {
+        if (s.windowDelayMs) {
+            SetTimer(nullptr, 0, s.windowDelayMs, &OpenWindowLater);
+        } else {
+            OpenWindow();
+        }
+    }
+
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    if (g_app.window) {
+        HWND w = g_app.window;
+        g_app.window = nullptr;
+        DestroyWindow(w);
+    }
+    return 0;
+}

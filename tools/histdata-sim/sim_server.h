@@ -1,0 +1,52 @@
+#pragma once
+// The stand-in's item store: what each poke and request does, independent of DDE. Every
+// connect, poke and request goes to the transcript, one flushed line each, in arrival order.
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "sim_export.h"
+#include "sim_settings.h"
+
+namespace histsim {
+
+class Transcript {
+public:
+    explicit Transcript(const std::string& path);
+    void Line(const std::string& text);
+
+private:
+    struct Closer {
+        void operator()(std::FILE* f) const { std::fclose(f); }
+    };
+    std::unique_ptr<std::FILE, Closer> file_;
+};
+
+class SimServer {
+public:
+    SimServer(SimSettings settings, const std::string& transcriptPath);
+
+    const SimSettings& settings() const { return settings_; }
+
+    bool Connect(const std::string& topic);
+    // False when the poke is refused. exitNow is set once the poke that ends the stand-in has
+    // been handled.
+    bool Poke(const std::string& item, const std::string& value, bool* exitNow);
+    // nullopt when the item has no value to give.
+    std::optional<std::string> Request(const std::string& item);
+    // A transaction that is held back instead of being answered.
+    void NoteHeld(const std::string& kind, const std::string& item, const std::string& value);
+
+private:
+    void Write();
+
+    SimSettings settings_;
+    Transcript transcript_;
+    WriteOrder order_;
+    std::string status_ = "No file written";
+    uint32_t pokes_ = 0;
+};
+
+}  // namespace histsim
