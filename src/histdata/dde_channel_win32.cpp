@@ -53,10 +53,13 @@ public:
         dde::StringHandle item(inst_.get(), linkItem);
         // CF_TEXT travels with its terminating NUL.
         const DWORD size = static_cast<DWORD>(text.size() + 1);
+        DWORD result = 0;
         HDDEDATA ok = DdeClientTransaction(reinterpret_cast<LPBYTE>(const_cast<char*>(text.c_str())), size,
-                                           conv_.get(), item.get(), CF_TEXT, XTYP_POKE, TimeoutMs(), nullptr);
+                                           conv_.get(), item.get(), CF_TEXT, XTYP_POKE, TimeoutMs(), &result);
         // A synchronous poke returns TRUE, not a data handle: nothing to free.
-        if (!ok) Fail();
+        if (!ok) Fail(DdeGetLastError(inst_.get()));
+        // Some DDEML versions report a negative acknowledgement only in the result flags.
+        if (!(LOWORD(result) & DDE_FACK)) Fail(DMLERR_NOTPROCESSED);
     }
 
     void LinkRequest() override {
@@ -64,7 +67,7 @@ public:
         dde::StringHandle item(inst_.get(), linkItem);
         dde::DataHandle data(DdeClientTransaction(nullptr, 0, conv_.get(), item.get(), CF_TEXT, XTYP_REQUEST,
                                                   TimeoutMs(), nullptr));
-        if (!data) Fail();
+        if (!data) Fail(DdeGetLastError(inst_.get()));
         text = dde::TextOf(data.get());
     }
 
@@ -85,8 +88,7 @@ private:
         return (info.wStatus & ST_CONNECTED) != 0;
     }
 
-    [[noreturn]] void Fail() {
-        const UINT code = DdeGetLastError(inst_.get());
+    [[noreturn]] void Fail(UINT code) {
         switch (code) {
             case DMLERR_ADVACKTIMEOUT:
             case DMLERR_DATAACKTIMEOUT:

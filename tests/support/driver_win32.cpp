@@ -186,8 +186,11 @@ std::string WindowText(HWND h) { return GetText(h); }
 bool IsShown(HWND h) { return IsWindowVisible(h) && !IsIconic(h); }
 
 void Click(HWND button) {
+    // BN_CLICKED straight to the parent: BM_CLICK goes through mouse capture, which a hidden
+    // window does not get.
     DWORD_PTR r = 0;
-    SendMessageTimeoutA(button, BM_CLICK, 0, 0, SMTO_NORMAL, 300000, &r);
+    SendMessageTimeoutA(GetParent(button), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
+                        reinterpret_cast<LPARAM>(button), SMTO_NORMAL, 300000, &r);
 }
 
 void PostClick(HWND button) {
@@ -202,14 +205,19 @@ void SetText(HWND edit, const std::string& text) {
 }
 
 std::vector<std::string> ListBoxItems(HWND list) {
+    // Asked in UTF-16 and turned back into the ANSI code page: Wine hands LB_GETTEXT across
+    // processes as wide text even when it was asked for 8-bit text.
     std::vector<std::string> items;
-    LRESULT n = SendMessageA(list, LB_GETCOUNT, 0, 0);
+    LRESULT n = SendMessageW(list, LB_GETCOUNT, 0, 0);
     for (LRESULT i = 0; i < n; ++i) {
-        LRESULT len = SendMessageA(list, LB_GETTEXTLEN, i, 0);
+        LRESULT len = SendMessageW(list, LB_GETTEXTLEN, i, 0);
         if (len < 0) continue;
-        std::string s(static_cast<size_t>(len) + 1, '\0');
-        LRESULT got = SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(s.data()));
-        s.resize(got < 0 ? 0 : static_cast<size_t>(got));
+        std::wstring w(static_cast<size_t>(len) + 1, L'\0');
+        LRESULT got = SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(w.data()));
+        w.resize(got < 0 ? 0 : static_cast<size_t>(got));
+        int bytes = WideCharToMultiByte(CP_ACP, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+        std::string s(static_cast<size_t>(bytes), '\0');
+        WideCharToMultiByte(CP_ACP, 0, w.data(), static_cast<int>(w.size()), s.data(), bytes, nullptr, nullptr);
         items.push_back(std::move(s));
     }
     return items;

@@ -197,13 +197,6 @@ TEST(Files, AFailedAtomicWriteLeavesWhatWasThereAndNoTemporaryFile) {
 #endif
 }
 
-TEST(Files, SplitsAndEndsPathsWithBackslashes) {
-    EXPECT_EQ("C:\\Program Files\\App", fsys::FolderOf("C:\\Program Files\\App\\HistDataToQorp.exe"));
-    EXPECT_EQ("", fsys::FolderOf("name.ini"));
-    EXPECT_EQ("C:\\out\\", fsys::WithBackslash("C:\\out"));
-    EXPECT_EQ("C:\\out\\", fsys::WithBackslash("C:\\out\\"));
-}
-
 TEST(Files, KnowsTheRunningProgramsFolderAndName) {
     EXPECT_EQ("unit_tests", fsys::ExeName());
     EXPECT_TRUE(fsys::IsDirectory(fsys::ProgramFolder()));

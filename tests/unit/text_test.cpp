@@ -15,13 +15,6 @@ TEST(Text, TrimsOnlyTheCharactersItNames) {
     EXPECT_EQ("", TrimWhite(" \t \r\n"));
 }
 
-TEST(Text, ChangesCaseOfAsciiLettersAndLeavesOtherBytesAlone) {
-    EXPECT_EQ("TAG_1\xE9", ToUpper("tag_1\xE9"));
-    EXPECT_EQ("tag_1\xC9", ToLower("TAG_1\xC9"));
-    EXPECT_TRUE(IEquals("Tagname.X", "TAGNAME.x"));
-    EXPECT_FALSE(IEquals("tag", "tags"));
-}
-
 TEST(Text, SplitKeepsEmptyFieldsAndGivesNothingForEmptyText) {
     EXPECT_EQ((std::vector<std::string>{"a", "", "b", ""}), Split("a::b:", ':'));
     EXPECT_EQ((std::vector<std::string>{"abc"}), Split("abc", ':'));

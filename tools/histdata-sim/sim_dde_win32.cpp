@@ -55,6 +55,12 @@ bool DdeServer::Hold(HCONV conv, const std::string& item) {
     return true;
 }
 
+bool DdeServer::HoldPoke(HCONV conv, const std::string& item) {
+    const auto& s = server_.settings();
+    if (s.holdItem.empty() || Upper(item) != s.holdItem) return false;
+    return heldOnce_.insert(conv).second;
+}
+
 HDDEDATA DdeServer::Handle(UINT type, UINT fmt, HCONV conv, HSZ hsz1, HSZ hsz2, HDDEDATA data) {
     const DWORD inst = inst_.get();
     switch (type) {
@@ -67,9 +73,11 @@ HDDEDATA DdeServer::Handle(UINT type, UINT fmt, HCONV conv, HSZ hsz1, HSZ hsz2, 
             const std::string item = hdq::dde::TextOf(inst, hsz2);
             if (fmt != CF_TEXT) return reinterpret_cast<HDDEDATA>(DDE_FNOTPROCESSED);
             const std::string value = hdq::dde::TextOf(data);
-            if (Hold(conv, item)) {
+            if (HoldPoke(conv, item)) {
+                // Not every DDEML lets a server block a poke, so the stand-in simply stops
+                // answering for a while; it stays killable.
                 server_.NoteHeld("POKE", item, value);
-                return CBR_BLOCK;
+                Sleep(server_.settings().holdMs);
             }
             bool exitNow = false;
             const bool ok = server_.Poke(item, value, &exitNow);

@@ -30,6 +30,7 @@ private:
     HDDEDATA Handle(UINT type, UINT fmt, HCONV conv, HSZ hsz1, HSZ hsz2, HDDEDATA data);
     // True when this transaction is to be held back; arms the timer that lets it through.
     bool Hold(HCONV conv, const std::string& item);
+    bool HoldPoke(HCONV conv, const std::string& item);
 
     SimServer& server_;
     hdq::dde::Instance inst_;

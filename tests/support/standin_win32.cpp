@@ -1,0 +1,111 @@
+#include "standin_win32.h"
+
+#include <algorithm>
+
+#include "tagnamex_writer.h"
+
+namespace hdq::test {
+
+std::string StandInWinPath(const std::string& path) {
+    std::string p = path;
+    std::replace(p.begin(), p.end(), '/', '\\');
+    if (!p.empty() && p[0] == '\\') p = "Z:" + p;
+    return p;
+}
+
+StandIn::StandIn(const std::string& simDir) {
+    const std::string from = StandInWinPath(simDir) + "\\histdata.exe";
+    copied_ = CopyFileA(from.c_str(), ExePath().c_str(), FALSE) != 0;
+}
+
+StandIn::~StandIn() { Stop(); }
+
+void StandIn::WriteSettings(const std::string& iniText) { WriteFile(Path("histdata-sim.ini"), iniText); }
+
+void StandIn::WriteDictionary(const std::vector<std::string>& tagNames) {
+    std::vector<TagRecord> records;
+    for (const auto& name : tagNames) {
+        TagRecord r;
+        r.name = name;
+        records.push_back(r);
+    }
+    WriteTagnameX(Path("tagname.x"), records);
+}
+
+bool StandIn::Start(bool waitForWindow, DWORD timeoutMs) {
+    Stop();
+    STARTUPINFOA si{};
+    si.cb = sizeof(si);
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = SW_SHOWMINNOACTIVE;
+    PROCESS_INFORMATION pi{};
+    std::string commandLine = "\"" + ExePath() + "\"";
+    if (!CreateProcessA(ExePath().c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder().c_str(),
+                        &si, &pi)) {
+        return false;
+    }
+    win::UniqueKernelHandle thread(pi.hThread);
+    process_.reset(pi.hProcess);
+    pid_ = pi.dwProcessId;
+    tid_ = pi.dwThreadId;
+    if (!waitForWindow) return true;
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < timeoutMs) {
+        if (Window()) return true;
+        if (!Running()) return false;
+        Sleep(20);
+    }
+    return false;
+}
+
+HWND StandIn::Window() const { return pid_ ? FindWindowOfProcess(pid_, "Historical Data Manager") : nullptr; }
+
+bool StandIn::Running() const { return process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT; }
+
+bool StandIn::WaitExit(DWORD timeoutMs) {
+    return !process_ || WaitForSingleObject(process_.get(), timeoutMs) == WAIT_OBJECT_0;
+}
+
+void StandIn::Stop() {
+    if (!process_) return;
+    if (Running()) {
+        // A quit lets it withdraw its DDE service; a kill is the fallback.
+        PostThreadMessageA(tid_, WM_QUIT, 0, 0);
+        if (WaitForSingleObject(process_.get(), 3000) != WAIT_OBJECT_0) {
+            TerminateProcess(process_.get(), 1);
+            WaitForSingleObject(process_.get(), 5000);
+        }
+    }
+    process_.reset();
+    pid_ = 0;
+    tid_ = 0;
+}
+
+std::vector<std::string> StandIn::Transcript() const { return ReadLines(Path("histdata-transcript.txt")); }
+
+namespace {
+struct Search {
+    DWORD pid;
+    const std::string* title;
+    HWND found;
+};
+BOOL CALLBACK Visit(HWND hwnd, LPARAM lp) {
+    auto* s = reinterpret_cast<Search*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid != s->pid) return TRUE;
+    char text[256] = {};
+    GetWindowTextA(hwnd, text, sizeof text);
+    if (*s->title != text) return TRUE;
+    s->found = hwnd;
+    return FALSE;
+}
+}  // namespace
+
+HWND FindWindowOfProcess(DWORD pid, const std::string& title) {
+    Search s{pid, &title, nullptr};
+    EnumWindows(&Visit, reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+}  // namespace hdq::test

@@ -1,0 +1,55 @@
+#pragma once
+// A private copy of the HistData stand-in in a temporary folder, with its settings file and
+// tag dictionary, started and stopped by the test; and the transcript it writes.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/win32_handles.h"
+#include "test_support.h"
+
+namespace hdq::test {
+
+// "C:\..." stays as it is; a Linux path becomes its Wine drive form "Z:\...".
+std::string StandInWinPath(const std::string& path);
+
+class StandIn {
+public:
+    // simDir: the folder of the built histdata.exe (a Linux or Windows path).
+    explicit StandIn(const std::string& simDir);
+    ~StandIn();
+    StandIn(const StandIn&) = delete;
+    StandIn& operator=(const StandIn&) = delete;
+
+    const std::string& folder() const { return dir_.path(); }
+    std::string Path(const std::string& name) const { return dir_ / name; }
+    std::string ExePath() const { return Path("histdata.exe"); }
+    bool Copied() const { return copied_; }
+
+    void WriteSettings(const std::string& iniText);                 // histdata-sim.ini
+    void WriteDictionary(const std::vector<std::string>& tagNames);  // tagname.x
+
+    // Starts the copy minimised and, unless waitForWindow is false, waits until its window
+    // is there (its DDE service is registered before the window opens).
+    bool Start(bool waitForWindow = true, DWORD timeoutMs = 10000);
+    HWND Window() const;  // this process's "Historical Data Manager" window, or nullptr
+    bool Running() const;
+    bool WaitExit(DWORD timeoutMs);
+    // Asks it to end, then kills it if it does not.
+    void Stop();
+
+    std::vector<std::string> Transcript() const;
+
+private:
+    TempFolder dir_;
+    bool copied_ = false;
+    win::UniqueKernelHandle process_;
+    DWORD pid_ = 0;
+    DWORD tid_ = 0;
+};
+
+// The top-level window of that title belonging to process pid, or nullptr.
+HWND FindWindowOfProcess(DWORD pid, const std::string& title);
+
+}  // namespace hdq::test

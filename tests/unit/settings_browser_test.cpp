@@ -1,0 +1,72 @@
+// The folder and file browser's results and path rules.
+#include <gtest/gtest.h>
+
+#include "settings/file_browser.h"
+
+namespace hdq {
+namespace {
+
+TEST(FileBrowserPaths, DropOneTrailingBackslashAndTellDriveLetterPathsApart) {
+    EXPECT_EQ("C:\\Data", BrowserStartPath("C:\\Data\\"));
+    EXPECT_EQ("C:", BrowserStartPath("C:\\"));
+    EXPECT_EQ("C:\\Data\\", BrowserStartPath("C:\\Data\\\\"));
+    EXPECT_EQ("", BrowserStartPath(""));
+    EXPECT_EQ("\\\\server\\share", BrowserStartPath("\\\\server\\share\\"));
+    EXPECT_TRUE(IsDriveLetterPath("C:"));
+    EXPECT_TRUE(IsDriveLetterPath("d:\\x"));
+    EXPECT_FALSE(IsDriveLetterPath(""));
+    EXPECT_FALSE(IsDriveLetterPath("C"));
+    EXPECT_FALSE(IsDriveLetterPath("\\\\server\\share"));
+}
+
+TEST(FileBrowserResult, SaveReturnsTheTypedTextAndCancelTheFolderItWasGiven) {
+    FileBrowserState state;
+    state.OldFolder = "C:\\Old";
+    state.Init();
+    state.BeginShow();
+    state.Save("C:\\Does\\Not\\Exist", "");
+    EXPECT_EQ(kBrowserSaved, state.Response);
+    EXPECT_EQ("C:\\Does\\Not\\Exist", state.NewFolder);
+    EXPECT_EQ("", state.NewFile);
+
+    state.BeginShow();
+    state.Save("", "tagname.x");
+    EXPECT_EQ("", state.NewFolder);
+    EXPECT_EQ("tagname.x", state.NewFile);
+
+    state.BeginShow();
+    state.Cancel();
+    EXPECT_EQ(kBrowserCancelled, state.Response);
+    EXPECT_EQ("C:\\Old", state.NewFolder);
+    EXPECT_EQ("", state.NewFile);
+}
+
+TEST(FileBrowserResult, ClosingWithoutAButtonLeavesResponseZero) {
+    FileBrowserState state;
+    state.OldFolder = "C:\\Old";
+    state.Save("C:\\Before", "a.x");
+    state.BeginShow();
+    EXPECT_EQ(kBrowserClosed, state.Response);
+    EXPECT_EQ("", state.NewFolder);
+}
+
+TEST(FileBrowserResult, InitForgetsFilesAndTypesButKeepsFolders) {
+    FileBrowserState state;
+    state.OldFolder = "C:\\Old";
+    state.NewFolder = "C:\\New";
+    state.OldFile = "a.x";
+    state.NewFile = "b.x";
+    state.SetFileType("*.csv");
+    state.Init();
+    EXPECT_EQ(-1, state.LastFileTypeIndex());
+    EXPECT_EQ("", state.OldFile);
+    EXPECT_EQ("", state.NewFile);
+    EXPECT_EQ("C:\\Old", state.OldFolder);
+    EXPECT_EQ("C:\\New", state.NewFolder);
+    for (const char* p : {"*.*", "*.x", "*.lgh", "*.csv", "histdata.exe"}) state.SetFileType(p);
+    EXPECT_EQ(4, state.LastFileTypeIndex());
+    EXPECT_EQ("*.*", state.FileTypes().front());
+}
+
+}  // namespace
+}  // namespace hdq
