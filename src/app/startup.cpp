@@ -22,7 +22,7 @@ bool g_configurationUsable = false;
 int16_t VerbosityFrom(const std::string& stored) {
     auto n = ParseNumber(stored);
     if (!n || std::isnan(*n)) return 0;
-    return static_cast<int16_t>(RoundHalfEven(std::min(*n, 2.0)));
+    return static_cast<int16_t>(RoundHalfEven(std::clamp(*n, 0.0, 2.0)));
 }
 
 // Retention needs at least one day. The upper bound only keeps an absurd number from

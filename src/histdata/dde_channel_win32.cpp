@@ -2,6 +2,7 @@
 // transactions bounded by the link time-out, DDEML failures turned into numbered errors.
 #include <windows.h>
 #include <ddeml.h>
+#include <dde.h>
 
 #include "core/error.h"
 #include "histdata/dde_channel.h"
@@ -69,11 +70,33 @@ public:
                                                   TimeoutMs(), nullptr));
         if (!data) Fail(DdeGetLastError(inst_.get()));
         text = dde::TextOf(data.get());
+        DrainLateAcknowledgement();
     }
 
 private:
     void RequireConversation() const {
         if (mode_ != LinkMode::Manual || !conv_) throw VrxError(dde_err::NoChannel, kNoChannelText);
+    }
+
+    // Wine's DDEML server follows the data of a request with a positive acknowledgement.
+    // Left in the queue, it would be read as the answer to this conversation's next
+    // transaction (a poke taking the wrong acknowledgement, a request failing), so it is
+    // handed to DDEML now, while nothing waits for it. Only DDE messages are dispatched: the
+    // program's own windows must not run here. On Windows nothing comes and this costs the
+    // short grace period.
+    static void DrainLateAcknowledgement() {
+        constexpr DWORD kGraceMs = 50;
+        const DWORD start = GetTickCount();
+        for (;;) {
+            MSG msg;
+            while (PeekMessageA(&msg, nullptr, WM_DDE_FIRST, WM_DDE_LAST, PM_REMOVE)) {
+                DispatchMessageA(&msg);
+                if (msg.message == WM_DDE_ACK) return;
+            }
+            const DWORD spent = GetTickCount() - start;
+            if (spent >= kGraceMs) return;
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, kGraceMs - spent, QS_POSTMESSAGE);
+        }
     }
 
     DWORD TimeoutMs() const {

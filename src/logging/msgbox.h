@@ -16,7 +16,7 @@ public:
     virtual int32_t Show(const std::string& prompt, int32_t buttons, const std::optional<std::string>& title,
                          const std::optional<std::string>& helpFile, const std::optional<int32_t>& context) = 0;
 };
-// The platform's shower: MessageBoxA on Windows, a logging no-op answering 0 natively.
+// The platform's shower: MessageBoxA on Windows; natively it shows nothing and answers the default button.
 MessageShower& PlatformMessageShower();
 
 class VRXmsgBoxHandler {

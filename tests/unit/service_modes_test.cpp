@@ -225,6 +225,7 @@ TEST_F(Service, RequestsArrivingDuringARunningCycleAreRefusedOnceEach) {
     service.OnTimerTick();
     EXPECT_EQ(1, form.inits);
     EXPECT_EQ(2, list.CountOf(kAlreadyRunningLine));
+    EXPECT_EQ(1, list.CountOf("Timer Fired. About to Process Data Files Starting: 03-25-2011 11:00:00"));
     EXPECT_EQ(0, list.CountOf("Begin Manual process HistData files"));
     EXPECT_TRUE(service.ServiceRunning());
 }

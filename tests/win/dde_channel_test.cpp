@@ -129,6 +129,18 @@ TEST_F(DdeChannelTest, CarriesEightBitTextUnchangedBothWays) {
     EXPECT_EQ("", Request("DATADIR"));
 }
 
+TEST_F(DdeChannelTest, EachTransactionAfterARequestGetsItsOwnAnswer) {
+    StartStandIn("REFUSE_POKE=DBDIR\r\n");
+    Connect();
+    for (int round = 0; round < 3; ++round) {
+        Poke("DURATION", std::to_string(round) + "m");
+        EXPECT_EQ(std::to_string(round) + "m", Request("DURATION"));
+        EXPECT_EQ(dde_err::Refused, ErrorNumberOf([&] { Poke("DBDIR", "x"); }));
+        EXPECT_EQ(std::to_string(round) + "m", Request("DURATION"));
+        EXPECT_EQ("No file written", Request("ERROR"));
+    }
+}
+
 TEST_F(DdeChannelTest, InitiateThatNoServerAcceptsRaises282AndLeavesTheLinkClosed) {
     StartStandIn("REFUSE_CONNECT=1\r\n");
     EXPECT_EQ(dde_err::NoResponse, ErrorNumberOf([&] { Connect(); }));
