@@ -80,6 +80,8 @@ void ServiceController::OnTimerTick() {
     DateTime now = AppClock().Now();
     AppLog().WriteLog("Timer Fired: " + FormatGeneral(now), 2);
     if (!IsServiceMinute(now, AppConfig().item("MINUTES_AFTER_HOUR"))) return;
+    // A cycle that outlasts the hour is still inside its waits: leave its range alone.
+    if (RefuseWhileRunning()) return;
     std::string lastRun = AppConfig().item("LAST_RUN");
     cycle_.RangeEnd = TruncateToHour(now);
     cycle_.RangeStart = lastRun;

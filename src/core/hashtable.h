@@ -9,8 +9,8 @@
 // An error leaves the table as it was.
 #include <cstdint>
 #include <string>
-#include <utility>
 #include <string_view>
+#include <utility>
 #include <vector>
 #include "core/error.h"
 
@@ -21,7 +21,8 @@ class HashTable {
 public:
     HashTable() { SetSize(1024, 2048, 1024); }
 
-    // (Re)initialises, discarding all entries. listSize/chunkSize <= 0 keep the current value.
+    // (Re)initialises, discarding all entries. listSize/chunkSize <= 0 keep the current value;
+    // a hashSize below 1 raises error 5 and keeps the table as it was.
     void SetSize(int32_t hashSize, int32_t listSize = 0, int32_t chunkSize = 0);
     bool IgnoreCase() const { return ignoreCase_; }
     void SetIgnoreCase(bool value);

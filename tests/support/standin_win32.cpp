@@ -1,6 +1,9 @@
 #include "standin_win32.h"
 
 #include <algorithm>
+#include <atomic>
+
+#include "core/error.h"
 
 #include "tagnamex_writer.h"
 
@@ -106,6 +109,61 @@ HWND FindWindowOfProcess(DWORD pid, const std::string& title) {
     Search s{pid, &title, nullptr};
     EnumWindows(&Visit, reinterpret_cast<LPARAM>(&s));
     return s.found;
+}
+
+std::string UniqueName(const std::string& prefix) {
+    static std::atomic<int> counter{0};
+    return prefix + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(counter++);
+}
+
+long ErrorNumberOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const VrxError& e) {
+        return e.Number();
+    }
+    return 0;
+}
+
+void StandInTest::StartStandIn(const std::string& faults, const std::string& service, bool waitForWindow) {
+    service_ = service.empty() ? UniqueName("hdsim") : service;
+    sim_.WriteSettings("SERVICE=" + service_ + "\r\nTOPIC=" + topic_ + "\r\nLIFETIME_MS=60000\r\n" + faults);
+    sim_.WriteDictionary({"A", "B", "C"});
+    ASSERT_TRUE(sim_.Copied());
+    ASSERT_TRUE(sim_.Start(waitForWindow));
+}
+
+void StandInTest::Connect(int32_t timeoutTenths) {
+    channel_->linkTopic = service_ + "|" + topic_;
+    channel_->linkTimeout = timeoutTenths;
+    channel_->SetLinkMode(LinkMode::Manual);
+}
+
+void StandInTest::Poke(const std::string& item, const std::string& text) {
+    channel_->linkItem = item;
+    channel_->text = text;
+    channel_->LinkPoke();
+}
+
+std::string StandInTest::Request(const std::string& item) {
+    channel_->linkItem = item;
+    channel_->LinkRequest();
+    return channel_->text;
+}
+
+void StandInTest::PokeHour(const std::string& fileName, const std::string& startTime, const std::string& duration,
+                           const std::string& interval) {
+    Poke("DATADIR", sim_.folder());
+    Poke("DBDIR", sim_.folder());
+    Poke("DURATION", duration);
+    Poke("INTERVAL", interval);
+    Poke("TAGS", "$date,$time,A,+");
+    Poke("TAGS1", "B,+");
+    Poke("TAGS2", "C");
+    Poke("STARTTIME", startTime);
+    Poke("STARTDATE", "03/25/2009");
+    Poke("FILENAME", fileName);
+    Poke("WRITEFILE", "1");
 }
 
 }  // namespace hdq::test

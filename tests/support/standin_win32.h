@@ -3,9 +3,14 @@
 // tag dictionary, started and stopped by the test; and the transcript it writes.
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "histdata/dde_channel.h"
 #include "platform/win32_handles.h"
 #include "test_support.h"
 
@@ -51,5 +56,31 @@ private:
 
 // The top-level window of that title belonging to process pid, or nullptr.
 HWND FindWindowOfProcess(DWORD pid, const std::string& title);
+
+// A name no other test run uses, so a stand-in of another run never answers this one.
+std::string UniqueName(const std::string& prefix);
+// The number of the VrxError that the action raises, 0 when it raises none.
+long ErrorNumberOf(const std::function<void()>& action);
+
+// A stand-in with a dictionary of tags A, B and C, on a service and topic of its own, and
+// the platform's DDE channel to talk to it.
+class StandInTest : public ::testing::Test {
+protected:
+    explicit StandInTest(const std::string& simDir) : sim_(simDir) {}
+
+    // faults: further KEY=value lines; service: "" for a name of its own.
+    void StartStandIn(const std::string& faults, const std::string& service = "", bool waitForWindow = true);
+    void Connect(int32_t timeoutTenths = 50);
+    void Poke(const std::string& item, const std::string& text);
+    std::string Request(const std::string& item);
+    // One hour's exchange in the order of the request session, ending with the write command.
+    void PokeHour(const std::string& fileName, const std::string& startTime = "14:00:00",
+                  const std::string& duration = "5m", const std::string& interval = "1m");
+
+    std::string topic_ = UniqueName("topic");
+    std::string service_;
+    StandIn sim_;
+    std::unique_ptr<DdeChannel> channel_ = MakePlatformDdeChannel();
+};
 
 }  // namespace hdq::test

@@ -69,15 +69,6 @@ TEST_F(Globals, MakesTheFirstFreeTemporaryName) {
     EXPECT_EQ(sb.folder() + "\\3.tmp", MakeTempFileName(none));  // the program folder
 }
 
-TEST_F(Globals, FindsFilesByPatternWithoutRegardToCase) {
-    PutInCache("2011032514.CSV", "x");
-    EXPECT_TRUE(FileExists(Cache() + "\\*.csv"));
-    EXPECT_TRUE(FileExists(Cache() + "\\2011032514.csv"));
-    EXPECT_FALSE(FileExists(Cache() + "\\*.txt"));
-    EXPECT_FALSE(DirectoryExists(Cache() + "\\2011032514.CSV"));
-    EXPECT_TRUE(DirectoryExists(Cache()));
-}
-
 TEST_F(Globals, MovesTheHourlyFilesIntoANewOutputFolder) {
     PutInCache("2011032514.CSV", "hour 14");
     PutInCache("notes.txt", "stays");

@@ -83,14 +83,6 @@ TEST_F(TagnameXParserTest, PassesOverBlankNamesSilentlyAndCountsOnlyTakenTags) {
     EXPECT_FALSE(sb.LoggedStartingWith("TAGNAMEXPARSER_SKIPPED : ,"));
 }
 
-TEST_F(TagnameXParserTest, WritesNoDiagnosticsAtVerbosityZero) {
-    sb.Set("VERBOSITY", "0");
-    test::WriteTagnameX(path, {{"A", "", 1}, {"B", "", 3}});
-    TagnameXParser reader;
-    ASSERT_TRUE(reader.ReadTAGNAMEXfile(path));
-    EXPECT_FALSE(sb.LoggedStartingWith("TAGNAMEXPARSER_"));
-}
-
 TEST_F(TagnameXParserTest, CannotBeCreatedWithANonNumericVerbosity) {
     sb.Set("VERBOSITY", "loud");
     try {

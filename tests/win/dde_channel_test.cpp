@@ -2,9 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
-#include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,66 +14,12 @@
 namespace hdq {
 namespace {
 
-using test::StandIn;
+using test::ErrorNumberOf;
+using test::UniqueName;
 
-// Each test gets names of its own, so a stand-in of another test run never answers it.
-std::string Unique(const std::string& prefix) {
-    static std::atomic<int> counter{0};
-    return prefix + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(counter++);
-}
-
-long ErrorNumberOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const VrxError& e) {
-        return e.Number();
-    }
-    return 0;
-}
-
-class DdeChannelTest : public ::testing::Test {
+class DdeChannelTest : public test::StandInTest {
 protected:
-    void StartStandIn(const std::string& faults, const std::string& service = "") {
-        service_ = service.empty() ? Unique("hdsim") : service;
-        sim_.WriteSettings("SERVICE=" + service_ + "\r\nTOPIC=" + topic_ + "\r\nLIFETIME_MS=60000\r\n" + faults);
-        sim_.WriteDictionary({"A", "B", "C"});
-        ASSERT_TRUE(sim_.Copied());
-        ASSERT_TRUE(sim_.Start());
-    }
-    void Connect(int32_t timeoutTenths = 50) {
-        channel_->linkTopic = service_ + "|" + topic_;
-        channel_->linkTimeout = timeoutTenths;
-        channel_->SetLinkMode(LinkMode::Manual);
-    }
-    void Poke(const std::string& item, const std::string& text) {
-        channel_->linkItem = item;
-        channel_->text = text;
-        channel_->LinkPoke();
-    }
-    std::string Request(const std::string& item) {
-        channel_->linkItem = item;
-        channel_->LinkRequest();
-        return channel_->text;
-    }
-    // One hour's exchange as the request session makes it.
-    void PokeHour(const std::string& fileName, const std::string& startTime = "14:00:00") {
-        Poke("DATADIR", sim_.folder());
-        Poke("DBDIR", sim_.folder());
-        Poke("DURATION", "5m");
-        Poke("INTERVAL", "1m");
-        Poke("TAGS", "$date,$time,A,+");
-        Poke("TAGS1", "B,+");
-        Poke("TAGS2", "C");
-        Poke("STARTTIME", startTime);
-        Poke("STARTDATE", "03/25/2009");
-        Poke("FILENAME", fileName);
-        Poke("WRITEFILE", "1");
-    }
-
-    std::string topic_ = Unique("topic");
-    std::string service_;
-    StandIn sim_{HDQ_SIM_DIR};
-    std::unique_ptr<DdeChannel> channel_ = MakePlatformDdeChannel();
+    DdeChannelTest() : StandInTest(HDQ_SIM_DIR) {}
 };
 
 TEST_F(DdeChannelTest, WritesAnHourFileEndToEndAndTheTranscriptShowsTheExchangeInOrder) {
@@ -148,14 +91,14 @@ TEST_F(DdeChannelTest, InitiateThatNoServerAcceptsRaises282AndLeavesTheLinkClose
     EXPECT_EQ(dde_err::NoChannel, ErrorNumberOf([&] { Poke("DATADIR", "x"); }));
 
     // A service nobody offers, and a topic the server does not know.
-    channel_->linkTopic = Unique("nobody") + "|" + topic_;
+    channel_->linkTopic = UniqueName("nobody") + "|" + topic_;
     EXPECT_EQ(dde_err::NoResponse, ErrorNumberOf([&] { channel_->SetLinkMode(LinkMode::Manual); }));
     EXPECT_EQ(std::vector<std::string>{"CONNECT " + topic_ + " -> refused"}, sim_.Transcript());
 }
 
 TEST_F(DdeChannelTest, ConnectsOnlyOnTheConfiguredTopic) {
     StartStandIn("");
-    channel_->linkTopic = service_ + "|" + Unique("other");
+    channel_->linkTopic = service_ + "|" + UniqueName("other");
     EXPECT_EQ(dde_err::NoResponse, ErrorNumberOf([&] { channel_->SetLinkMode(LinkMode::Manual); }));
     EXPECT_NO_THROW(Connect());
     EXPECT_EQ(LinkMode::Manual, channel_->linkMode());

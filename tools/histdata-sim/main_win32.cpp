@@ -91,10 +91,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
-    if (g_app.window) {
-        HWND w = g_app.window;
-        g_app.window = nullptr;
-        DestroyWindow(w);
-    }
+    // The window goes with the process; the DDE service is withdrawn by dde's destructor.
     return 0;
 }
