@@ -40,6 +40,8 @@ public:
         }
     }
 
+    bool Present() const { return !data_.empty(); }
+
     std::optional<std::string> String(const char* name) const {
         if (data_.empty()) return std::nullopt;
         std::string query = stringBlock_ + name;
@@ -82,11 +84,18 @@ std::string RunningExecutable() {
     }
 }
 
-AppProperties ReadProperties() {
-    // A program built without the resource (the test programs) keeps the values of version.h.
-    AppProperties p{HDQ_TITLE, HDQ_PRODUCT_NAME, HDQ_COMMENTS, HDQ_VERSION_MAJOR,
-                    HDQ_VERSION_MINOR, HDQ_VERSION_REVISION, HDQ_BUILD_NUMBER};
-    VersionBlock block(RunningExecutable());
+AppProperties BuiltInProperties() {
+    return AppProperties{HDQ_TITLE,         HDQ_PRODUCT_NAME,  HDQ_COMMENTS,        HDQ_VERSION_MAJOR,
+                         HDQ_VERSION_MINOR, HDQ_VERSION_REVISION, HDQ_BUILD_NUMBER};
+}
+
+}  // namespace
+
+std::optional<AppProperties> AppPropertiesFromVersionResource(const std::string& exe) {
+    VersionBlock block(exe);
+    if (!block.Present()) return std::nullopt;
+    // Fields missing from the resource keep the values of version.h.
+    AppProperties p = BuiltInProperties();
     if (auto v = block.String("Title")) p.title = *v;
     else if (auto internal = block.String("InternalName")) p.title = *internal;
     if (auto v = block.String("ProductName")) p.productName = *v;
@@ -100,10 +109,10 @@ AppProperties ReadProperties() {
     return p;
 }
 
-}  // namespace
-
 const AppProperties& App() {
-    static const AppProperties properties = ReadProperties();
+    // A program built without the resource (the test programs) has the values of version.h.
+    static const AppProperties properties =
+        AppPropertiesFromVersionResource(RunningExecutable()).value_or(BuiltInProperties());
     return properties;
 }
 

@@ -35,6 +35,14 @@ uint32_t CommonUI::FolderKey(const std::string& folder) {
     return h | 1u;
 }
 
+uint32_t CommonUI::InstanceKey() {
+    std::string folder = fsys::ProgramFolder();
+    char longForm[MAX_PATH * 2];
+    DWORD n = GetLongPathNameA(folder.c_str(), longForm, sizeof longForm);
+    if (n > 0 && n < sizeof longForm) folder.assign(longForm, n);
+    return FolderKey(folder);
+}
+
 bool CommonUI::Load(const std::string& title) {
     if (!CreateModeless(nullptr, IDD_CommonUI, false)) return false;
     SetWindowTextA(hwnd(), title.c_str());
@@ -66,7 +74,7 @@ bool CommonUI::OnInit() {
     SetActivityList(this);
     SetHelpOwnerWindow(hwnd());
     SetPropA(hwnd(), kInstanceProperty,
-             reinterpret_cast<HANDLE>(static_cast<uintptr_t>(FolderKey(fsys::ProgramFolder()))));
+             reinterpret_cast<HANDLE>(static_cast<uintptr_t>(InstanceKey())));
 
     formSys_ = std::make_unique<FrmSysTray>();
     formSys_->TIcon = [this](FrmSysTray& tray) {

@@ -53,7 +53,7 @@ void ServiceController::SetServiceMode(int mode) {
     view_.SetTimerEnabled(row->timerEnabled);
     view_.SetPauseCaption(row->pauseCaption);
     view_.SetModePanel(row->panelText);
-    cycle_.ServiceRunning = row->serviceRunning;
+    serviceRunning_ = row->serviceRunning;
     view_.SetTrayPicture(row->picture);
     LogActivity(row->activityLine, 0);
 }
@@ -85,6 +85,7 @@ void ServiceController::OnTimerTick() {
     std::string lastRun = AppConfig().item("LAST_RUN");
     cycle_.RangeEnd = TruncateToHour(now);
     cycle_.RangeStart = lastRun;
+    cycle_.ServiceRunning = serviceRunning_;
     LogActivity("Timer Fired. About to Process Data Files Starting: " + lastRun, 1);
     Process();
 }
@@ -98,7 +99,8 @@ bool ServiceController::RunManually(const DateTime& start, const DateTime& end) 
     } arrow{view_};
     // When the configuration is incomplete this only adds the error line; the run goes on.
     SetServiceMode(3);
-    // A refused switch leaves the earlier mode; a manual range must still never move LAST_RUN.
+    // Even when the switch was refused and the earlier mode stays, a manual range must never
+    // move LAST_RUN.
     cycle_.ServiceRunning = false;
     cycle_.RangeStart = TruncateToHour(start);
     cycle_.RangeEnd = end;

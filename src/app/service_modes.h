@@ -53,7 +53,7 @@ public:
     // stops at the first check that fails (each path check logs its own reason).
     bool IsConfigured() const;
     void SetServiceMode(int mode);
-    bool ServiceRunning() const { return cycle_.ServiceRunning; }
+    bool ServiceRunning() const { return serviceRunning_; }
     // btnPause: pauses a running service, otherwise tries to resume it.
     void TogglePause() { SetServiceMode(ServiceRunning() ? 2 : 1); }
     // tmrProcessFiles: at the configured minute, exports every whole hour since LAST_RUN.
@@ -69,6 +69,9 @@ private:
 
     ExportCycle& cycle_;
     ServiceView& view_;
+    // The mode's flag. The cycle gets its own copy when it starts, so a mode switched inside a
+    // running cycle's waits cannot turn a manual range into a new LAST_RUN.
+    bool serviceRunning_ = false;
 };
 
 }  // namespace hdq

@@ -1,6 +1,7 @@
 #pragma once
 // Program start-up: the four shared objects, the identification record, the configuration
 // keys and the INI file, verbosity and log retention, the environment record.
+#include <optional>
 #include <string>
 
 namespace hdq {
@@ -16,6 +17,10 @@ struct AppProperties {
 };
 // Read from the program's version resource (Windows); the same values natively.
 const AppProperties& App();
+#ifdef _WIN32
+// The properties held in an executable's version resource; nullopt when it has none.
+std::optional<AppProperties> AppPropertiesFromVersionResource(const std::string& exe);
+#endif
 
 struct StartupEnvironment {
     std::string commandLine;

@@ -10,7 +10,6 @@
 #include "app/commonui_win32.h"
 #include "app/shared.h"
 #include "app/startup.h"
-#include "core/files.h"
 #include "histdata/frmdde.h"
 #include "platform/dialog_win32.h"
 #include "platform/win32_handles.h"
@@ -92,7 +91,7 @@ int Main(HINSTANCE instance, const char* commandLine) {
 
     // One copy per program folder: each folder has its own INI file, cache and LAST_RUN, and
     // two copies driving the same HistData would break its one-request-at-a-time rule.
-    const uint32_t key = win::CommonUI::FolderKey(fsys::ProgramFolder());
+    const uint32_t key = win::CommonUI::InstanceKey();
     win::UniqueKernelHandle mutex(CreateMutexA(nullptr, FALSE, InstanceMutexName(key).c_str()));
     if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
         ActivateFirstCopy(key);

@@ -54,13 +54,16 @@ public:
         dde::StringHandle item(inst_.get(), linkItem);
         // CF_TEXT travels with its terminating NUL.
         const DWORD size = static_cast<DWORD>(text.size() + 1);
-        DWORD result = 0;
+        // Marked so that a DDEML which leaves the flags unwritten is not taken for a refusal.
+        constexpr DWORD kUnwritten = 0xFFFFFFFF;
+        DWORD result = kUnwritten;
         HDDEDATA ok = DdeClientTransaction(reinterpret_cast<LPBYTE>(const_cast<char*>(text.c_str())), size,
                                            conv_.get(), item.get(), CF_TEXT, XTYP_POKE, TimeoutMs(), &result);
         // A synchronous poke returns TRUE, not a data handle: nothing to free.
         if (!ok) Fail(DdeGetLastError(inst_.get()));
-        // Some DDEML versions report a negative acknowledgement only in the result flags.
-        if (!(LOWORD(result) & DDE_FACK)) Fail(DMLERR_NOTPROCESSED);
+        // Wine's DDEML returns TRUE for a refused poke too and reports the refusal only in
+        // the acknowledgement flags.
+        if (result != kUnwritten && !(LOWORD(result) & DDE_FACK)) Fail(DMLERR_NOTPROCESSED);
     }
 
     void LinkRequest() override {

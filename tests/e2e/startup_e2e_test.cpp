@@ -4,66 +4,17 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <functional>
 #include <regex>
 #include <string>
 #include <vector>
 
+#include "app/startup.h"
+#include "driver_win32.h"
 #include "platform/win32_handles.h"
 #include "test_support.h"
 
 namespace hdq {
 namespace {
-
-// HDQ_EXE_DIR is the Linux path of the build folder; Wine maps / to drive Z:.
-std::string BuiltProgram() {
-    std::string path = std::string("Z:") + HDQ_EXE_DIR + "/HistDataToQorp.exe";
-    std::replace(path.begin(), path.end(), '/', '\\');
-    return path;
-}
-
-// The started program; killed when the test leaves, whichever way it leaves.
-class StartedProgram {
-public:
-    bool Start(const std::string& exe, const std::string& folder) {
-        STARTUPINFOA si{};
-        si.cb = sizeof si;
-        std::string commandLine = "\"" + exe + "\"";
-        if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si,
-                            &pi_))
-            return false;
-        process_.reset(pi_.hProcess);
-        thread_.reset(pi_.hThread);
-        return true;
-    }
-    bool Running() const { return process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT; }
-    bool WaitExit(DWORD ms, DWORD* code) const {
-        if (WaitForSingleObject(process_.get(), ms) != WAIT_OBJECT_0) return false;
-        return GetExitCodeProcess(process_.get(), code) != 0;
-    }
-    DWORD Id() const { return pi_.dwProcessId; }
-    ~StartedProgram() {
-        if (Running()) {
-            TerminateProcess(process_.get(), 9);
-            WaitForSingleObject(process_.get(), 5000);
-        }
-    }
-
-private:
-    PROCESS_INFORMATION pi_{};
-    win::UniqueKernelHandle process_;
-    win::UniqueKernelHandle thread_;
-};
-
-bool WaitFor(const std::function<bool()>& ready, DWORD timeoutMs) {
-    const DWORD start = GetTickCount();
-    while (!ready()) {
-        if (GetTickCount() - start > timeoutMs) return false;
-        Sleep(100);
-    }
-    return true;
-}
 
 std::vector<std::string> LogMessages(const std::string& file) {
     std::vector<std::string> messages;
@@ -75,18 +26,18 @@ class StartupEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
         exe = folder / "HistDataToQorp.exe";
-        ASSERT_TRUE(CopyFileA(BuiltProgram().c_str(), exe.c_str(), FALSE)) << BuiltProgram();
+        ASSERT_TRUE(CopyFileA(test::BuiltExe().c_str(), exe.c_str(), FALSE)) << test::BuiltExe();
     }
     test::TempFolder folder;
     std::string exe;
 };
 
 TEST_F(StartupEndToEnd, FirstStartLeavesTheIniFileTheLogAndItsHandleFile) {
-    StartedProgram program;
-    ASSERT_TRUE(program.Start(exe, folder.path()));
+    test::Process program;  // killed at the end: once its main window exists the program runs on
+    ASSERT_TRUE(program.Start(exe, "", folder.path()));
     const std::string ini = folder / "HistDataToQorp.ini";
     std::string logFile;
-    const bool started = WaitFor(
+    const bool started = test::WaitUntil(
         [&] {
             std::vector<std::string> logs = test::FilesIn(folder / "log");
             if (logs.empty() || test::ReadFile(ini).empty()) return false;
@@ -124,36 +75,13 @@ TEST_F(StartupEndToEnd, FirstStartLeavesTheIniFileTheLogAndItsHandleFile) {
         << messages[4];
 }
 
-struct BoxSearch {
-    DWORD pid;
-    HWND found;
-};
-
-BOOL CALLBACK FindStartFailureBox(HWND h, LPARAM lp) {
-    auto* search = reinterpret_cast<BoxSearch*>(lp);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(h, &pid);
-    char title[128] = {};
-    GetWindowTextA(h, title, sizeof title);
-    if (pid == search->pid && std::string(title) == "Unable to start HistData to Brel Qorp") {
-        search->found = h;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 TEST_F(StartupEndToEnd, UnreadableConfigurationShowsTheBoxAndEndsTheProgram) {
     ASSERT_TRUE(CreateDirectoryA((folder / "HistDataToQorp.ini").c_str(), nullptr));
-    StartedProgram program;
-    ASSERT_TRUE(program.Start(exe, folder.path()));
-    BoxSearch search{program.Id(), nullptr};
-    ASSERT_TRUE(WaitFor(
-        [&] {
-            EnumWindows(&FindStartFailureBox, reinterpret_cast<LPARAM>(&search));
-            return search.found != nullptr;
-        },
-        20000));
-    PostMessageA(search.found, WM_COMMAND, IDOK, 0);
+    test::Process program;
+    ASSERT_TRUE(program.Start(exe, "", folder.path()));
+    std::string prompt;
+    ASSERT_TRUE(test::AnswerMessageBox(program.Id(), "Unable to start HistData to Brel Qorp", IDOK, &prompt, 20000));
+    EXPECT_EQ("Unable to read configuration at " + folder.path() + "\\HistDataToQorp.ini", prompt);
     DWORD code = 0;
     ASSERT_TRUE(program.WaitExit(10000, &code));
     EXPECT_NE(0u, code);
@@ -161,7 +89,7 @@ TEST_F(StartupEndToEnd, UnreadableConfigurationShowsTheBoxAndEndsTheProgram) {
 }
 
 TEST(VersionResource, CarriesTheIdentityTheLogAndTheAboutBoxShow) {
-    const std::string exe = BuiltProgram();
+    const std::string exe = test::BuiltExe();
     DWORD ignored = 0;
     DWORD size = GetFileVersionInfoSizeA(exe.c_str(), &ignored);
     ASSERT_NE(0u, size);
@@ -200,6 +128,22 @@ TEST(VersionResource, CarriesTheIdentityTheLogAndTheAboutBoxShow) {
     EXPECT_NE(std::string::npos, manifestText.find("Microsoft.Windows.Common-Controls"));
     EXPECT_NE(std::string::npos, manifestText.find("asInvoker"));
     EXPECT_NE(std::string::npos, manifestText.find("PerMonitorV2"));
+}
+
+TEST(VersionResource, IsWhereTheProgramReadsItsIdentityFrom) {
+    std::optional<AppProperties> app = AppPropertiesFromVersionResource(test::BuiltExe());
+    ASSERT_TRUE(app.has_value());
+    EXPECT_EQ("HistData to Brel Qorp", app->title);
+    EXPECT_EQ("HistData to Brel Qorp Utility", app->productName);
+    EXPECT_EQ("Brel Qorp Utility to request CSV files from WonderWare HistData", app->comments);
+    EXPECT_EQ("46", app->build);
+    EXPECT_EQ(1, app->major);
+    EXPECT_EQ(0, app->minor);
+    EXPECT_EQ(7, app->revision);
+    // The test program itself carries no version resource.
+    char self[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    EXPECT_FALSE(AppPropertiesFromVersionResource(self).has_value());
 }
 
 }  // namespace

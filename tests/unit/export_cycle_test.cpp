@@ -97,6 +97,7 @@ protected:
     void TearDown() override {
         SetActivityList(nullptr);
         SetProgramFolderForTests("");
+        CreateSharedObjects();
     }
     static std::vector<int> Hours(const std::vector<DateTime>& dates) {
         std::vector<int> hours;

@@ -55,12 +55,16 @@ public:
     }
     void SetStartDate(const DateTime& v) override { hours.push_back(TruncateToHour(v)); }
     void SetStartTime(const DateTime&) override {}
-    bool SendRequest() override { return true; }
+    bool SendRequest() override {
+        if (onRequest) onRequest();
+        return true;
+    }
     void ClearMemory() override {}
     int inits = 0;
     bool initOk = false;
     std::vector<DateTime> hours;
     std::function<void()> onInit;
+    std::function<void()> onRequest;
 };
 
 class Service : public ::testing::Test {
@@ -214,6 +218,24 @@ TEST_F(Service, ManualRunNeverMovesLastRunEvenWhenManualModeIsRefused) {
     EXPECT_EQ(1, list.CountOf(kNotConfiguredLine));
     EXPECT_EQ(2u, form.hours.size());
     EXPECT_EQ("03-25-2011 11:00:00", AppConfig().item("LAST_RUN"));
+}
+
+TEST_F(Service, ResumingTheServiceDuringAManualRunDoesNotMoveLastRun) {
+    form.initOk = true;
+    form.onRequest = [&] { service.SetServiceMode(1); };  // Close pressed inside a wait
+    // An end past the current hour would have pushed LAST_RUN beyond hours not yet exported.
+    service.RunManually(DateTime{2011, 3, 25, 12, 0, 0}, DateTime{2011, 3, 25, 16, 0, 0});
+    EXPECT_TRUE(service.ServiceRunning());
+    EXPECT_EQ("03-25-2011 11:00:00", AppConfig().item("LAST_RUN"));
+}
+
+TEST_F(Service, PausingDuringAServiceRunStillRecordsTheHoursItExported) {
+    form.initOk = true;
+    service.SetServiceMode(1);
+    form.onRequest = [&] { service.SetServiceMode(2); };
+    service.OnTimerTick();
+    EXPECT_FALSE(service.ServiceRunning());
+    EXPECT_EQ("2011-03-25 14:00:00", AppConfig().item("LAST_RUN"));
 }
 
 TEST_F(Service, RequestsArrivingDuringARunningCycleAreRefusedOnceEach) {

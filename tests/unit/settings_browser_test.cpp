@@ -41,32 +41,5 @@ TEST(FileBrowserResult, SaveReturnsTheTypedTextAndCancelTheFolderItWasGiven) {
     EXPECT_EQ("", state.NewFile);
 }
 
-TEST(FileBrowserResult, ClosingWithoutAButtonLeavesResponseZero) {
-    FileBrowserState state;
-    state.OldFolder = "C:\\Old";
-    state.Save("C:\\Before", "a.x");
-    state.BeginShow();
-    EXPECT_EQ(kBrowserClosed, state.Response);
-    EXPECT_EQ("", state.NewFolder);
-}
-
-TEST(FileBrowserResult, InitForgetsFilesAndTypesButKeepsFolders) {
-    FileBrowserState state;
-    state.OldFolder = "C:\\Old";
-    state.NewFolder = "C:\\New";
-    state.OldFile = "a.x";
-    state.NewFile = "b.x";
-    state.SetFileType("*.csv");
-    state.Init();
-    EXPECT_EQ(-1, state.LastFileTypeIndex());
-    EXPECT_EQ("", state.OldFile);
-    EXPECT_EQ("", state.NewFile);
-    EXPECT_EQ("C:\\Old", state.OldFolder);
-    EXPECT_EQ("C:\\New", state.NewFolder);
-    for (const char* p : {"*.*", "*.x", "*.lgh", "*.csv", "histdata.exe"}) state.SetFileType(p);
-    EXPECT_EQ(4, state.LastFileTypeIndex());
-    EXPECT_EQ("*.*", state.FileTypes().front());
-}
-
 }  // namespace
 }  // namespace hdq

@@ -49,17 +49,6 @@ TEST_F(ConnectionSettingsTest, ApplyStoresTrimmedFieldsAndCreatesTheOutputFolder
     EXPECT_EQ("TRUE", Stored("SELECTALLTAGS"));
 }
 
-TEST_F(ConnectionSettingsTest, ClearBoxWithNothingChosenFallsBackToAllTagsAndDropsTheStoredList) {
-    Store("TAGNAME_1", "FT101");
-    Store("TAGNAME_2", "FT102");
-    Store("SELECTALLTAGS", "FALSE");
-    ConnectionFields f = Fields(false);
-    ASSERT_TRUE(settings.ApplySettings(f));
-    EXPECT_TRUE(f.processAllTags);  // the dialog checks the box and disables the tag button
-    EXPECT_EQ("TRUE", Stored("SELECTALLTAGS"));
-    EXPECT_TRUE(StoredTagList().empty());
-}
-
 TEST_F(ConnectionSettingsTest, CheckedBoxDropsTheStoredListButAClearApplyWritesTheTableBack) {
     settings.FilterTagsTable().Add("TAGNAME_1", "FT101");
     settings.FilterTagsTable().Add("TAGNAME_2", "LT200");
@@ -79,7 +68,7 @@ TEST_F(ConnectionSettingsTest, CheckedBoxDropsTheStoredListButAClearApplyWritesT
 }
 
 TEST_F(ConnectionSettingsTest, StoredListWithAGapLoadsUpToTheGapAndRemovalLeavesTheKeyAfterIt) {
-    test::WriteTagnameX(program / "tagname.x", {{"FT101"}, {"NOTTRENDED", "", 3}, {"LT200"}, {"PT300", "", 9}});
+    test::WriteTagnameX(program / "tagname.x", {{"FT101", "", 1}, {"NOTTRENDED", "", 3}, {"LT200", "", 1}, {"PT300", "", 9}});
     Store("TAGNAME_1", "A");
     Store("TAGNAME_2", "B");
     Store("TAGNAME_3", "C");
@@ -98,13 +87,6 @@ TEST_F(ConnectionSettingsTest, StoredListWithAGapLoadsUpToTheGapAndRemovalLeaves
     EXPECT_FALSE(AppConfig().ItemExists("TAGNAME_1"));
     EXPECT_FALSE(AppConfig().ItemExists("TAGNAME_3"));
     EXPECT_EQ("E", Stored("TAGNAME_5"));
-}
-
-TEST_F(ConnectionSettingsTest, MissingDictionaryLeavesTheAllTagsTableEmptyButStillLoadsTheStoredList) {
-    Store("TAGNAME_1", "A");
-    settings.LoadTagLists(program / "missing.x");
-    EXPECT_EQ(0, settings.AllTagsTable().Count());
-    EXPECT_EQ(1, settings.FilterTagsTable().Count());
 }
 
 TEST_F(ConnectionSettingsTest, NewListOverwritesAndEndsBeforeStaleKeysLeftBehindAGap) {

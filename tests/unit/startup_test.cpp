@@ -51,6 +51,7 @@ protected:
     void TearDown() override {
         AppLog().closeLog();
         SetProgramFolderForTests("");
+        CreateSharedObjects();  // later tests start from a disabled logger and an empty store
     }
     bool Start() {
         StartupEnvironment env;

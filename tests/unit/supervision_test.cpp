@@ -30,10 +30,10 @@ TEST_F(HistDataSupervision, BuildsTheProgramPathWithOneBackslash) {
 
 TEST_F(HistDataSupervision, GivesUpAtOnceWhenTheProgramCannotBeStarted) {
     host.WindowNever();
-    host.FailStarts({2, "The system cannot find the file specified."});
+    host.FailStarts({5, "Access is denied."});
     EXPECT_FALSE(form.Init());
     EXPECT_EQ(1u, host.starts.size());
-    EXPECT_TRUE(sb.Logged("ERROR (2): The system cannot find the file specified."));
+    EXPECT_TRUE(sb.Logged("ERROR (5): Access is denied."));
     const std::string message =
         "Unable to start/restart/communicate with HISTDATA.EXE, make sure configuration points to executable. \r\n"
         "If HISTDATA.EXE is running, stop the program and restart it.";

@@ -75,6 +75,7 @@ private:
         ModalAnswer* self = current_;
         if (!self || self->answered) return;
         HWND dlg = FindWindowA(nullptr, self->title_.c_str());
+        fprintf(stderr, "tick %d %lu dlg=%p vis=%d\n", self->ticks_, GetTickCount(), (void*)dlg, dlg ? IsWindowVisible(dlg) : -1);
         if (dlg && IsWindowVisible(dlg)) {
             self->answered = true;
             self->answer_(dlg);
@@ -149,7 +150,7 @@ TEST_F(SettingsDialogTest, ClearBoxWithoutChosenTagsFallsBackToAllTagsAndRemoves
 }
 
 TEST_F(SettingsDialogTest, DictionaryFieldLoadsTheTagsAndTheStoredListUpToItsGap) {
-    test::WriteTagnameX(program / "tagname.x", {{"FT101"}, {"LT200"}, {"PT300"}});
+    test::WriteTagnameX(program / "tagname.x", {{"FT101", "", 1}, {"LT200", "", 1}, {"PT300", "", 1}});
     Store("DDE_TAGNAME_FILE", program / "tagname.x");
     Store("SELECTALLTAGS", "FALSE");
     Store("TAGNAME_1", "FT101");
