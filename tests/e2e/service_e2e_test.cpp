@@ -42,41 +42,6 @@ std::vector<std::string> CsvFilesIn(const std::string& folder) {
     return csv;
 }
 
-// Copies what the screen shows of a window into a 24-bit BMP file (for the README picture).
-bool SaveWindowPicture(HWND window, const std::string& path) {
-    // The client area only: without a window manager on the test display the frame is blank.
-    RECT r{};
-    if (!GetClientRect(window, &r)) return false;
-    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&r), 2);
-    const int w = r.right - r.left, h = r.bottom - r.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    SelectObject(memory, old);
-    const DWORD stride = ((w * 3 + 3) / 4) * 4, size = stride * h;
-    BITMAPFILEHEADER file{};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof(file) + sizeof(info.bmiHeader);
-    file.bfSize = file.bfOffBits + size;
-    std::string data(reinterpret_cast<const char*>(&file), sizeof(file));
-    data.append(reinterpret_cast<const char*>(&info.bmiHeader), sizeof(info.bmiHeader));
-    data.append(static_cast<const char*>(bits), size);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    WriteFile(path, data);
-    return true;
-}
-
 // A program folder holding a copy of the exe, its INI file and an output folder, next to a
 // private stand-in with a two-tag dictionary.
 class Installed : public ::testing::Test {

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "platform/win32_handles.h"
+#include "test_support.h"
 
 namespace hdq::test {
 namespace {
@@ -259,6 +260,40 @@ bool AnswerMessageBox(DWORD pid, const std::string& title, int buttonId, std::st
     }
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(box, buttonId)));
+    return true;
+}
+
+bool SaveWindowPicture(HWND window, const std::string& path) {
+    // The client area only: without a window manager on the test display the frame is blank.
+    RECT r{};
+    if (!GetClientRect(window, &r)) return false;
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    SelectObject(memory, old);
+    const DWORD stride = ((w * 3 + 3) / 4) * 4, size = stride * h;
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof(file) + sizeof(info.bmiHeader);
+    file.bfSize = file.bfOffBits + size;
+    std::string data(reinterpret_cast<const char*>(&file), sizeof(file));
+    data.append(reinterpret_cast<const char*>(&info.bmiHeader), sizeof(info.bmiHeader));
+    data.append(static_cast<const char*>(bits), size);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    test::WriteFile(path, data);
     return true;
 }
 

@@ -53,4 +53,7 @@ std::vector<std::string> StatusBarParts(HWND statusBar);
 bool AnswerMessageBox(DWORD pid, const std::string& title, int buttonId, std::string* prompt,
                       DWORD timeoutMs = 10000);
 
+// Copies what the screen shows of a window's client area into a 24-bit BMP file.
+bool SaveWindowPicture(HWND window, const std::string& path);
+
 }  // namespace hdq::test

@@ -75,7 +75,6 @@ private:
         ModalAnswer* self = current_;
         if (!self || self->answered) return;
         HWND dlg = FindWindowA(nullptr, self->title_.c_str());
-        fprintf(stderr, "tick %d %lu dlg=%p vis=%d\n", self->ticks_, GetTickCount(), (void*)dlg, dlg ? IsWindowVisible(dlg) : -1);
         if (dlg && IsWindowVisible(dlg)) {
             self->answered = true;
             self->answer_(dlg);
