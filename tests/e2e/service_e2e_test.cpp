@@ -51,6 +51,9 @@ protected:
         ASSERT_TRUE(CreateDirectoryA((program / "out").c_str(), nullptr));
         ASSERT_TRUE(standIn.Copied());
         standIn.WriteDictionary({"TANK_LEVEL", "PUMP_FLOW"});
+        // A topic of its own keeps this stand-in and the stand-ins of other tests apart.
+        topic = "E2E" + std::to_string(GetCurrentProcessId());
+        standIn.WriteSettings("TOPIC=" + topic + "\r\n");
     }
     void TearDown() override {
         if (app.Running()) {
@@ -110,11 +113,12 @@ protected:
 
     TempFolder program;
     StandIn standIn{HDQ_SIM_DIR};
+    std::string topic;
     Process app;
 };
 
 TEST_F(Installed, StartsHiddenAndRunningWhenTheConfigurationIsComplete) {
-    WriteIni("VIEW", "0", "03-24-2011 00:00:00");
+    WriteIni(topic, "0", "03-24-2011 00:00:00");
     HWND main = Launch();
     ASSERT_NE(nullptr, main);
     ASSERT_TRUE(ActivityHas(main, "Running Service Mode", 10000)) << Describe(main);
@@ -127,7 +131,7 @@ TEST_F(Installed, StartsHiddenAndRunningWhenTheConfigurationIsComplete) {
 }
 
 TEST_F(Installed, PressingPauseTwiceReturnsToRunning) {
-    WriteIni("VIEW", "0", "03-24-2011 00:00:00");
+    WriteIni(topic, "0", "03-24-2011 00:00:00");
     HWND main = Launch();
     ASSERT_NE(nullptr, main);
     ASSERT_TRUE(ActivityHas(main, "Running Service Mode", 10000)) << Describe(main);
@@ -140,7 +144,7 @@ TEST_F(Installed, PressingPauseTwiceReturnsToRunning) {
 }
 
 TEST_F(Installed, ManualRunWritesOneFilePerHourAndLeavesLastRunAlone) {
-    WriteIni("VIEW", "0", "03-24-2011 00:00:00");
+    WriteIni(topic, "0", "03-24-2011 00:00:00");
     HWND main = Launch();
     ASSERT_NE(nullptr, main);
     ASSERT_TRUE(ActivityHas(main, "Running Service Mode", 10000)) << Describe(main);
@@ -154,7 +158,8 @@ TEST_F(Installed, ManualRunWritesOneFilePerHourAndLeavesLastRunAlone) {
     ASSERT_TRUE(ActivityHas(main, "Complete Manual process HistData files, status: True", 90000))
         << "activity: " << ::testing::PrintToString(Activity(main));
     EXPECT_EQ((std::vector<std::string>{"2011032508.CSV", "2011032509.CSV", "2011032510.CSV"}),
-              CsvFilesIn(program / "out"));
+              CsvFilesIn(program / "out"))
+        << Describe(main);
     EXPECT_EQ("03-24-2011 00:00:00", IniValue(Ini(), "LAST_RUN"));
     std::vector<std::string> panels = Panels(main);
     ASSERT_EQ(2u, panels.size());
@@ -180,7 +185,7 @@ TEST_F(Installed, ServiceRunAtTheConfiguredMinuteExportsSinceLastRunAndSavesIt) 
     DateTime hour = TruncateToHour(now);
     DateTime tick = now.AddSeconds(60);
     if (TruncateToHour(tick) != hour) GTEST_SKIP() << "the service minute would fall into the next hour";
-    WriteIni("VIEW", std::to_string(tick.minute), FormatGeneral(hour.AddSeconds(-3 * 3600)));
+    WriteIni(topic, std::to_string(tick.minute), FormatGeneral(hour.AddSeconds(-3 * 3600)));
     HWND main = Launch();
     ASSERT_NE(nullptr, main);
 
@@ -188,7 +193,7 @@ TEST_F(Installed, ServiceRunAtTheConfiguredMinuteExportsSinceLastRunAndSavesIt) 
         << "activity: " << ::testing::PrintToString(Activity(main));
     std::vector<std::string> expected;
     for (int back = 3; back >= 1; --back) expected.push_back(FormatPattern(hour.AddSeconds(-back * 3600), "yyyymmddhh") + ".CSV");
-    EXPECT_EQ(expected, CsvFilesIn(program / "out"));
+    EXPECT_EQ(expected, CsvFilesIn(program / "out")) << Describe(main);
     EXPECT_EQ(FormatGeneral(hour), IniValue(Ini(), "LAST_RUN"));
     EXPECT_EQ("RUNNING", Panels(main).at(0));
 }
@@ -213,7 +218,7 @@ TEST_F(Installed, IncompleteConfigurationOpensTheSettingsThenShowsTheWindow) {
 }
 
 TEST_F(Installed, ASecondCopyFromTheSameFolderShowsTheFirstAndEnds) {
-    WriteIni("VIEW", "0", "03-24-2011 00:00:00");
+    WriteIni(topic, "0", "03-24-2011 00:00:00");
     HWND main = Launch();
     ASSERT_NE(nullptr, main);
     ASSERT_TRUE(ActivityHas(main, "Running Service Mode", 10000)) << Describe(main);
@@ -242,7 +247,7 @@ TEST_F(Installed, ASecondCopyFromTheSameFolderShowsTheFirstAndEnds) {
 }
 
 TEST_F(Installed, TrayDoubleClickRestoresTheWindowAndAboutListsItsLinesOnce) {
-    WriteIni("VIEW", "0", "03-24-2011 00:00:00");
+    WriteIni(topic, "0", "03-24-2011 00:00:00");
     HWND main = Launch();
     ASSERT_NE(nullptr, main);
     ASSERT_TRUE(ActivityHas(main, "Running Service Mode", 10000)) << Describe(main);

@@ -149,22 +149,6 @@ TEST_F(ConnectionSettingsTest, StoredTagModeReadsBooleanTextAndNumbersAndDefault
     }
 }
 
-TEST_F(ConnectionSettingsTest, RefreshReadsTheFiveFieldsAndFailsOnAMissingKey) {
-    Store("DDE_TAGNAME_FILE", "C:\\App\\tagname.x");
-    Store("OUTPUT_FOLDER", "C:\\Out");
-    ConnectionFields f;
-    ASSERT_TRUE(ConnectionSettings::RefreshFromConfig(f));
-    EXPECT_EQ("VIEW", f.linkTopic);
-    EXPECT_EQ("C:\\App\\tagname.x", f.tagnameFile);
-    EXPECT_EQ("C:\\Out", f.outputFolder);
-
-    AppConfig().RemoveItem("OUTPUT_FOLDER");
-    ConnectionFields partial;
-    EXPECT_FALSE(ConnectionSettings::RefreshFromConfig(partial));
-    EXPECT_EQ("VIEW", partial.linkTopic);
-    EXPECT_EQ("", partial.tagnameFile);
-}
-
 TEST(TagFileBrowse, StartsInTheFileFolderOrTheWholeTextAndBuildsTheChosenPath) {
     EXPECT_EQ("C:\\App\\", TagFileBrowseStart("C:\\App\\tagname.x"));
     EXPECT_EQ("C:\\App", TagFileBrowseStart("C:\\App"));

@@ -298,21 +298,19 @@ TEST_F(BrowserDialogTest, OpensInTheGivenFolderAndFiltersFilesByTheChosenPattern
     EXPECT_EQ(kBrowserClosed, state.Response);
 }
 
-TEST_F(BrowserDialogTest, SaveReturnsTheTypedFolderAndTheChosenFile) {
-    FileBrowserDialog dialog(state);
-    HWND dlg = Open(dialog, IDD_CommonFileBrowser);
-    dialog.ChooseFileType(1);
+TEST_F(BrowserDialogTest, SaveReturnsTheTypedFolderAndChosenFileAndCancelTheFolderItWasGiven) {
+    FileBrowserDialog saved(state);
+    HWND dlg = Open(saved, IDD_CommonFileBrowser);
+    saved.ChooseFileType(1);
     SendMessageA(GetDlgItem(dlg, IDC_lstFile), LB_SETCURSEL, 0, 0);
     Type(dlg, IDC_txtFile, "C:\\Typed\\Nowhere");
     Press(dlg, IDC_btnSave);
     EXPECT_EQ(kBrowserSaved, state.Response);
     EXPECT_EQ("C:\\Typed\\Nowhere", state.NewFolder);
     EXPECT_EQ("tagname.x", state.NewFile);
-}
 
-TEST_F(BrowserDialogTest, CancelReturnsTheFolderItWasGiven) {
-    FileBrowserDialog dialog(state);
-    HWND dlg = Open(dialog, IDD_CommonFileBrowser);
+    FileBrowserDialog cancelled(state);
+    dlg = Open(cancelled, IDD_CommonFileBrowser);
     Type(dlg, IDC_txtFile, "C:\\Elsewhere");
     Press(dlg, IDC_btnCancel);
     EXPECT_EQ(kBrowserCancelled, state.Response);
