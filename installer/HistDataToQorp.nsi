@@ -1,7 +1,8 @@
 ; Installer of the HistData to Brel Qorp Utility.
 ; The program keeps its INI file, logs and cache beside itself, so the default folder is one
 ; that the operator can write, not Program Files.
-Unicode true
+; The program is 64-bit, and so is its installer.
+Target amd64-unicode
 !ifndef VERSION
   !define VERSION "1.0.7"
 !endif
@@ -32,6 +33,7 @@ ShowInstDetails show
 !insertmacro MUI_LANGUAGE "English"
 
 Section "Program (required)" SecProgram
+  SetRegView 64
   SectionIn RO
   SetOutPath "$INSTDIR"
   File "${DIST}\HistDataToQorp.exe"

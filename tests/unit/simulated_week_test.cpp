@@ -142,13 +142,15 @@ protected:
                 ASSERT_GE(lines.size(), 2u) << now;
                 EXPECT_EQ(kPreviousLine + before, lines[0].substr(11)) << now;
             }
-            if (IsServiceMinute(clock.Now(), "5")) ASSERT_TRUE(fsys::SetLastWriteTime(now, clock.Now()));
+            if (IsServiceMinute(clock.Now(), "5")) {
+                ASSERT_TRUE(fsys::SetLastWriteTime(now, clock.Now()));
+            }
         }
     }
 
     std::vector<std::string> ExpectedHourFiles(int hours) const {
         std::vector<std::string> names;
-        for (int i = 0; i < hours; ++i) names.push_back(HourFileName(kFirstHour.AddHours(i)));
+        for (int i = 0; i < hours; ++i) names.push_back(HourFileName(kFirstHour.AddMinutes(60 * i)));
         std::sort(names.begin(), names.end());
         return names;
     }
