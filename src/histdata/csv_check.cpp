@@ -73,7 +73,15 @@ bool FrmDDE::CheckFileExist() {
             }
             // HistData has written the file anew; read the new file, not the old one's bytes.
             csv = OpenCsv(csvPath_);
-            csv.Next();
+            // A second file still without its header is no better than the first; taken on,
+            // it would reach the downstream import as an hour without its columns.
+            const std::string again = ToUpper(Trim(csv.Next()));
+            if (again.find(upperHeader) == std::string::npos) {
+                Log("Did not find " + upperHeader + " in " + again, 2);
+                Log("Error: Unable to create CSV file for: " + startDateText_, 2);
+                fsys::DeleteFile(csvPath_);
+                return false;
+            }
         }
 
         Log("=+= Check for EOF", 2);
