@@ -7,6 +7,7 @@
 #include "core/error.h"
 #include "histdata/dde_channel.h"
 #include "histdata/dde_handles_win32.h"
+#include "platform/win32_handles.h"
 
 namespace hdq {
 namespace {
@@ -23,8 +24,23 @@ constexpr int32_t kLongestTimeoutTenths = 65535;
 // A pure client: DDEML sends it nothing it must answer.
 HDDEDATA CALLBACK ClientCallback(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) { return nullptr; }
 
+// The request session lives in a window that is never shown, captioned "DDE Communication",
+// which exists from the first export cycle on, like the form that hosts the link.
+HWND CreateSessionWindow() {
+    static const char* const kClass = "HistDataToQorp.frmDDE";
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = kClass;
+    RegisterClassA(&wc);  // fails harmlessly when already registered
+    return CreateWindowExA(WS_EX_TOOLWINDOW, kClass, "DDE Communication", WS_OVERLAPPED, 0, 0, 0, 0, nullptr,
+                           nullptr, GetModuleHandleA(nullptr), nullptr);
+}
+
 class DdemlChannel : public DdeChannel {
 public:
+    DdemlChannel() : window_(CreateSessionWindow()) {}
+
     void SetLinkMode(LinkMode mode) override {
         // Whatever the new mode, the old conversation ends: a manual link to a possibly
         // changed topic always starts afresh.
@@ -77,6 +93,7 @@ public:
     }
 
 private:
+    win::UniqueWindow window_;
     void RequireConversation() const {
         if (mode_ != LinkMode::Manual || !conv_) throw VrxError(dde_err::NoChannel, kNoChannelText);
     }
