@@ -5,13 +5,12 @@
 
 #include "app/globals.h"
 #include "app/shared.h"
+#include "settings/settings_outcome.h"
 #include "core/text.h"
 #include "tagdict/tagnamex.h"
 
 namespace hdq {
 namespace {
-constexpr int kStyleExclamation = 48;
-constexpr int kStyleInformation = 64;
 
 std::string TagKey(long n) { return "TAGNAME_" + std::to_string(n); }
 }  // namespace
@@ -119,20 +118,11 @@ bool ConnectionSettings::ApplySettings(ConnectionFields& fields) {
     }
 }
 
-void ConnectionSettings::Apply(ConnectionFields& fields) {
-    if (!ApplySettings(fields)) AppMsgBox().VrxMsgBox("Unable to apply settings", kStyleExclamation);
-}
+void ConnectionSettings::Apply(ConnectionFields& fields) { ReportApply(ApplySettings(fields)); }
 
 void ConnectionSettings::Save(ConnectionFields& fields) {
-    if (!ApplySettings(fields)) {
-        AppMsgBox().VrxMsgBox("Unable to apply settings", kStyleExclamation);
-        return;
-    }
-    if (!SaveConfigIfChanged()) {
-        AppMsgBox().VrxMsgBox("Unable to save configuration", kStyleExclamation);
-    } else {
-        AppMsgBox().VrxMsgBox("Saved successfully", kStyleInformation);
-    }
+    if (!ReportApply(ApplySettings(fields))) return;
+    SaveAndReport();
     AppLog().WriteLog("Saved configuration:", 2);
     AppConfig().dumpConfiguration();
 }

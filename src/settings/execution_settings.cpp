@@ -5,14 +5,13 @@
 
 #include "app/globals.h"
 #include "app/shared.h"
+#include "settings/settings_outcome.h"
 #include "core/error.h"
 #include "core/text.h"
 
 namespace hdq {
 namespace {
 constexpr int kStyleOk = 0;
-constexpr int kStyleExclamation = 48;
-constexpr int kStyleInformation = 64;
 
 // The field's number rounded half to even into 16 bits. nullopt: not a number (the operator
 // is told and the field reverts). A number out of range raises the overflow error.
@@ -71,20 +70,11 @@ bool ExecutionSettings::ApplySettings(ExecutionFields& fields) {
     }
 }
 
-void ExecutionSettings::Apply(ExecutionFields& fields) {
-    if (!ApplySettings(fields)) AppMsgBox().VrxMsgBox("Unable to apply settings", kStyleExclamation);
-}
+void ExecutionSettings::Apply(ExecutionFields& fields) { ReportApply(ApplySettings(fields)); }
 
 void ExecutionSettings::Save(ExecutionFields& fields) {
-    if (!ApplySettings(fields)) {
-        AppMsgBox().VrxMsgBox("Unable to apply settings", kStyleExclamation);
-        return;
-    }
-    if (!SaveConfigIfChanged()) {
-        AppMsgBox().VrxMsgBox("Unable to save configuration", kStyleExclamation);
-    } else {
-        AppMsgBox().VrxMsgBox("Saved successfully", kStyleInformation);
-    }
+    if (!ReportApply(ApplySettings(fields))) return;
+    SaveAndReport();
 }
 
 void ExecutionSettings::Help() {
