@@ -17,7 +17,8 @@ public:
     virtual uint32_t WaitPumpingMessages(int32_t intervalMs) = 0;
 };
 
-HistDataHost& PlatformHost();
+HistDataHost& PlatformHost();        // the test's host when one is set, else the real one
+HistDataHost& RealPlatformHost();    // host_win32.cpp / host_posix.cpp
 void SetPlatformHostForTests(HistDataHost* host);  // nullptr restores the real one
 
 }  // namespace hdq

@@ -20,16 +20,11 @@ public:
     uint32_t WaitPumpingMessages(int32_t) override { return 258; }
 };
 
-PosixHost& RealHost() {
+}  // namespace
+
+HistDataHost& RealPlatformHost() {
     static PosixHost host;
     return host;
 }
-
-HistDataHost* g_testHost = nullptr;
-
-}  // namespace
-
-HistDataHost& PlatformHost() { return g_testHost ? *g_testHost : RealHost(); }
-void SetPlatformHostForTests(HistDataHost* host) { g_testHost = host; }
 
 }  // namespace hdq

@@ -40,16 +40,11 @@ public:
     uint32_t WaitPumpingMessages(int32_t intervalMs) override { return hdq::WaitPumpingMessages(intervalMs); }
 };
 
-Win32Host& RealHost() {
+}  // namespace
+
+HistDataHost& RealPlatformHost() {
     static Win32Host host;
     return host;
 }
-
-HistDataHost* g_testHost = nullptr;
-
-}  // namespace
-
-HistDataHost& PlatformHost() { return g_testHost ? *g_testHost : RealHost(); }
-void SetPlatformHostForTests(HistDataHost* host) { g_testHost = host; }
 
 }  // namespace hdq

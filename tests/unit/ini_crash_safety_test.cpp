@@ -116,8 +116,8 @@ std::string Saver::SaveAndKill(std::chrono::microseconds delay) {
                         &si, &pi)) {
         return "cannot start " + SaverExe() + " (error " + std::to_string(GetLastError()) + ")";
     }
-    UniqueKernelHandle process(pi.hProcess);
-    UniqueKernelHandle thread(pi.hThread);
+    win::UniqueKernelHandle process(pi.hProcess);
+    win::UniqueKernelHandle thread(pi.hThread);
     std::string problem;
     const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (!fsys::Exists(readyFile)) {
