@@ -102,7 +102,7 @@ bool ConnectionSettings::ApplySettings(ConnectionFields& fields) {
         config.setItem("DDE_TAGNAME_FILE", Trim(fields.tagnameFile));
         config.setItem("DDE_HISTDATA_FOLDER", Trim(fields.histDataFolder));
         config.setItem("OUTPUT_FOLDER", Trim(fields.outputFolder));
-        MakeFolder(fields.outputFolder);
+        MakeFolder(Trim(fields.outputFolder));  // the folder that is stored, not " C:\Out"
         if (fields.processAllTags) {
             config.setItem("SELECTALLTAGS", "TRUE");
             RemoveTagKeys();

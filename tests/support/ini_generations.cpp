@@ -22,9 +22,11 @@ void MakeGeneration(VRXConfiguration& config, char which, const std::string& ini
 }
 
 int SaveGenerationsForever(VRXConfiguration& first, VRXConfiguration& second, const std::function<bool()>& firstSaved) {
+    bool signalled = false;
     for (unsigned long n = 0;; ++n) {
-        if (!(n % 2 == 0 ? second : first).SaveConfig()) return 3;
-        if (n == 0 && !firstSaved()) return 4;
+        if (!(n % 2 == 0 ? second : first).SaveConfig() || signalled) continue;
+        if (!firstSaved()) return 4;
+        signalled = true;
     }
 }
 

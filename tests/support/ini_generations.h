@@ -14,9 +14,10 @@ inline constexpr int kGenerationTagKeys = 2000;
 void MakeGeneration(VRXConfiguration& config, char which, const std::string& iniPath);
 std::string GenerationLastRun(char which);
 
-// The saver child's loop: saves `second`, then `first`, then `second` ... until killed. After
-// the first save it calls `firstSaved` (false: give up) so the parent knows the loop is under
-// way. Returns only on a failure: 3 a save, 4 the signal.
+// The saver child's loop: saves `second`, then `first`, then `second` ... until killed. A
+// failed save is passed over, as the program passes over one. After the first save that
+// succeeds it calls `firstSaved` (false: give up) so the parent knows the loop is under way.
+// Returns only when that signal fails (4).
 int SaveGenerationsForever(VRXConfiguration& first, VRXConfiguration& second, const std::function<bool()>& firstSaved);
 
 }  // namespace hdq::test

@@ -49,6 +49,14 @@ TEST_F(ConnectionSettingsTest, ApplyStoresTrimmedFieldsAndCreatesTheOutputFolder
     EXPECT_EQ("TRUE", Stored("SELECTALLTAGS"));
 }
 
+TEST_F(ConnectionSettingsTest, OutputFolderTypedWithBlanksAroundItIsTheOneCreated) {
+    ConnectionFields f = Fields(true);
+    f.outputFolder = " " + (program / "typed") + " ";
+    ASSERT_TRUE(settings.ApplySettings(f));
+    EXPECT_EQ(program / "typed", Stored("OUTPUT_FOLDER"));
+    EXPECT_TRUE(fsys::IsDirectory(program / "typed"));
+}
+
 TEST_F(ConnectionSettingsTest, CheckedBoxDropsTheStoredListButAClearApplyWritesTheTableBack) {
     settings.FilterTagsTable().Add("TAGNAME_1", "FT101");
     settings.FilterTagsTable().Add("TAGNAME_2", "LT200");
