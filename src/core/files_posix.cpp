@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -52,16 +51,15 @@ bool WriteFd(int fd, const std::string& content) {
     return true;
 }
 
-std::string TempNameFor(const std::string& hostPath) {
-    static std::atomic<unsigned> counter{0};
-    return hostPath + ".~" + std::to_string(::getpid()) + "_" + std::to_string(counter++) + ".tmp";
-}
+// One temporary name per target: a save killed half-way leaves at most this one file, which
+// the next save simply overwrites (one program per folder writes its files).
+std::string TempNameFor(const std::string& hostPath) { return hostPath + ".~tmp"; }
 
 // Writes content to a fresh temporary file beside hostPath, flushed to disk, then renames it
 // over hostPath; the temporary file never outlives a failure.
 bool ReplaceWith(const std::string& hostPath, const std::string& content, mode_t mode, OsError* err) {
     const std::string temp = TempNameFor(hostPath);
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
     if (fd < 0) return Fail(err);
     if (!WriteFd(fd, content) || ::fsync(fd) != 0) {
         const int e = errno;

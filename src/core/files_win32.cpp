@@ -7,7 +7,6 @@
 #include "core/files.h"
 
 #include <algorithm>
-#include <atomic>
 
 #include "core/text.h"
 #include "platform/win32_handles.h"
@@ -188,11 +187,11 @@ std::optional<std::string> ReadAll(const std::string& path, OsError* err) {
 }
 
 bool WriteAtomic(const std::string& path, const std::string& content, OsError* err) {
-    static std::atomic<unsigned> counter{0};
-    const std::string temp =
-        path + ".~" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(counter++) + ".tmp";
+    // One temporary name per target: a save killed half-way leaves at most this one file,
+    // which the next save overwrites (one program per folder writes its files).
+    const std::string temp = path + ".~tmp";
     {
-        UniqueFile file(CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+        UniqueFile file(CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                     nullptr));
         if (!file) return Fail(err);
         if (!WriteWhole(file.get(), content) || !FlushFileBuffers(file.get())) {

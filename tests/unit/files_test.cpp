@@ -166,6 +166,18 @@ TEST(Files, AtomicWriteReplacesTheFileAndLeavesNoTemporaryFile) {
     EXPECT_EQ((Names{"HistDataToQorp.ini"}), test::FilesIn(dir.path()));
 }
 
+TEST(Files, ASaveKilledHalfWayNeitherBlocksTheNextSaveNorLeavesFilesBehind) {
+    TempFolder dir;
+    const std::string ini = dir / "HistDataToQorp.ini";
+    ASSERT_TRUE(fsys::WriteAtomic(ini, "A=1\r\n"));
+    // What a save killed before its rename leaves: a part-written temporary file.
+    for (const auto& name : test::FilesIn(dir.path())) ASSERT_EQ("HistDataToQorp.ini", name);
+    test::WriteFile(ini + ".~tmp", "A=");
+    ASSERT_TRUE(fsys::WriteAtomic(ini, "A=2\r\n"));
+    EXPECT_EQ("A=2\r\n", test::ReadFile(ini));
+    EXPECT_EQ((Names{"HistDataToQorp.ini"}), test::FilesIn(dir.path()));
+}
+
 TEST(Files, AFailedAtomicWriteLeavesWhatWasThereAndNoTemporaryFile) {
     TempFolder dir;
     OsError err;
