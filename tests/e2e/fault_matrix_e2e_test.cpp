@@ -3,6 +3,7 @@
 // file or the log folder cannot be used. Each row says which lines the program must write,
 // how the run ends, where every CSV file ends up and what becomes of LAST_RUN.
 #include <windows.h>
+// After windows.h, which it needs.
 #include <tlhelp32.h>
 
 #include <gtest/gtest.h>
@@ -40,22 +41,37 @@ using Hook = std::function<void(Cell&)>;
 
 struct Row {
     const char* name{};
-    std::string faults{};                // further histdata-sim.ini lines
+    std::string faults{};  // further histdata-sim.ini lines
     Sim sim = Sim::StartedByTest;
     Run run = Run::Manual;
-    std::vector<std::pair<std::string, std::string>> ini{};  // INI values that differ from the base
-    Hook beforeStart{};                  // the program folder is laid out, nothing runs yet
-    Hook beforeRun{};                    // the program runs its service; the export has not begun
-    std::vector<std::string> lines{};    // messages that must appear; a line matches by its start
-    std::vector<std::string> absent{};   // messages that must not appear (by their start)
-    bool result = true;                // manual: the reported status; service: the cycle completed
-    std::vector<std::string> outFiles{};    // CSV files in the output folder afterwards
-    std::vector<std::string> cacheFiles{};  // CSV files left in the cache folder
-    bool lastRunMoves = false;            // service rows: LAST_RUN saved as the current hour
-    bool placesFiles = true;           // false: where the files went depends on the listing order
-    Hook check{};                        // what a row checks beyond the table, after the program ended
-    bool logUnwritable = false;        // no log file: lines are looked for in the activity list
+    // INI values that differ from the base.
+    std::vector<std::pair<std::string, std::string>> ini{};
+    // When the program folder is laid out and nothing runs yet.
+    Hook beforeStart{};
+    // When the program runs its service and the export has not begun.
+    Hook beforeRun{};
+    // Messages that must, and must not, appear; a message matches by its start.
+    std::vector<std::string> lines{};
+    std::vector<std::string> absent{};
+    // Manual rows: the reported status; service rows: the cycle ran to its end.
+    bool result = true;
+    // CSV files in the output folder and left in the cache folder afterwards.
+    std::vector<std::string> outFiles{};
+    std::vector<std::string> cacheFiles{};
+    // Service rows: LAST_RUN saved as the current hour.
+    bool lastRunMoves = false;
+    // False where the files' places depend on the order of the directory listing.
+    bool placesFiles = true;
+    // What a row checks beyond the table, after the program has ended.
+    Hook check{};
+    // No log file: the lines are looked for in the activity list.
+    bool logUnwritable = false;
 };
+
+std::string CsvName(const DateTime& hour) { return FormatPattern(hour, "yyyymmddhh") + ".CSV"; }
+
+// Failure messages name the row, not its bytes.
+void PrintTo(const Row& row, std::ostream* os) { *os << row.name; }
 
 // HistData copies that the program started from the stand-in's folder; a test-started copy
 // is one of them too. Matched by the unique folder, so other tests' copies are never touched.
@@ -155,11 +171,10 @@ public:
     StandIn standIn{HDQ_SIM_DIR};
     Process app;
     HWND main = nullptr;
-    DateTime hour{};       // the hour the row exports
+    DateTime hour{};        // the hour the row exports
     DateTime serviceEnd{};  // service rows: the current hour, which LAST_RUN moves to
     std::string topic = UniqueName("FAULT");
     win::UniqueFile held;   // a file the test keeps open against the program
-    std::string heldName;   // its name in the cache folder
     std::string iniBefore;  // the INI text just before the export
     std::vector<std::string> activity;
     std::vector<std::string> messages;
@@ -183,7 +198,6 @@ protected:
         t = Replace(t, "{out}", cell.Out());
         return t;
     }
-    static std::string CsvName(const DateTime& hour) { return FormatPattern(hour, "yyyymmddhh") + ".CSV"; }
 
     void WriteIni(const Row& row, const std::string& minutes, const std::string& lastRun) {
         std::vector<std::pair<std::string, std::string>> values = {
@@ -223,7 +237,8 @@ protected:
             [&] {
                 if (watchForeign && ForeignHistDataWindowOpen(cell.standIn.ExePath())) foreignSeen = true;
                 std::vector<std::string> lines = Activity();
-                return std::any_of(starts.begin(), starts.end(), [&](const std::string& s) { return AnyStartsWith(lines, s); });
+                return std::any_of(starts.begin(), starts.end(),
+                                   [&](const std::string& s) { return AnyStartsWith(lines, s); });
             },
             ms, 200);
     }
@@ -295,7 +310,8 @@ TEST_P(FaultMatrix, ReportsTheFaultAndAccountsForEveryFile) {
     const DWORD runLimitMs = 150000;
     if (row.run == Run::Manual) {
         RunManualHour();
-        ASSERT_TRUE(WaitForActivity({"Complete Manual process HistData files, status: "}, runLimitMs, needsQuietDesktop))
+        ASSERT_TRUE(
+            WaitForActivity({"Complete Manual process HistData files, status: "}, runLimitMs, needsQuietDesktop))
             << ::testing::PrintToString(Activity());
     } else {
         PostMessageA(cell.main, WM_TIMER, IDT_tmrProcessFiles, 0);
@@ -305,7 +321,9 @@ TEST_P(FaultMatrix, ReportsTheFaultAndAccountsForEveryFile) {
             << ::testing::PrintToString(Activity());
     }
     cell.activity = Activity();
-    if (foreignSeen) GTEST_SKIP() << "another test's HistData window opened during the run; the program may have used it";
+    if (foreignSeen) {
+        GTEST_SKIP() << "another test's HistData window opened during the run; the program may have used it";
+    }
 
     // The log is complete once the program has ended.
     EXPECT_TRUE(ExitThroughTray(cell.app)) << "Exit in the tray menu did not end the program";
@@ -350,12 +368,12 @@ const std::string kLeftover = "2011010100.CSV";
 // An hour exported by an earlier run whose move has not happened yet.
 void LeaveAnExportedHourInTheCache(Cell& c) {
     ASSERT_TRUE(CreateDirectoryA(c.Cache().c_str(), nullptr));
-    WriteFile(c.Cache() + "\\" + kLeftover, "$Date,$Time,TANK_LEVEL\r\n01/01/2011,00:00:00,1\r\n01/01/2011,00:01:00,2\r\n");
+    WriteFile(c.Cache() + "\\" + kLeftover,
+              "$Date,$Time,TANK_LEVEL\r\n01/01/2011,00:00:00,1\r\n01/01/2011,00:01:00,2\r\n");
 }
 
 Hook HoldLeftoverOpen(DWORD share) {
     return [share](Cell& c) {
-        c.heldName = kLeftover;
         c.held.reset(CreateFileA((c.Cache() + "\\" + kLeftover).c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
         ASSERT_TRUE(c.held) << GetLastError();
@@ -369,7 +387,7 @@ bool Has(const std::vector<std::string>& names, const std::string& name) {
 // The hour's own file either went out before the failing file stopped the move, or stays in
 // the cache for the next move: never both, never neither.
 void HourFileIsInExactlyOnePlace(Cell& c) {
-    const std::string name = FormatPattern(c.hour, "yyyymmddhh") + ".CSV";
+    const std::string name = CsvName(c.hour);
     EXPECT_NE(Has(CsvFilesIn(c.Out()), name), Has(CsvFilesIn(c.Cache()), name))
         << "out: " << ::testing::PrintToString(CsvFilesIn(c.Out()))
         << " cache: " << ::testing::PrintToString(CsvFilesIn(c.Cache()));
@@ -394,8 +412,8 @@ const std::vector<Row>& Rows() {
         {.name = "RefusedConversation",
          .faults = "REFUSE_CONNECT=1\r\n",
          .lines = {"ERROR (", "Error: Unable to get handle to HistDate through DDE",
-                   "Error occured when trying to make a file from HISTDATA", "Make Error (", "Error: Unable to Make CSV",
-                   "Unable to create file for: {hour}"},
+                   "Error occured when trying to make a file from HISTDATA", "Make Error (",
+                   "Error: Unable to Make CSV", "Unable to create file for: {hour}"},
          .absent = {"Begin poking tagnames ...", "Request submitted, files created"}},
 
         // The request goes on after the failed set-up; without DBDIR and tags HistData refuses the write.
@@ -415,10 +433,11 @@ const std::vector<Row>& Rows() {
                    "Error: Unable to Make CSV", "Unable to create file for: {hour}"},
          .absent = {"=+= poked writefile command", "Request submitted, files created"},
          .cacheFiles = {"{csv}"},
-         .check = [](Cell& c) {
-             const std::string late = c.Cache() + "\\" + FormatPattern(c.hour, "yyyymmddhh") + ".CSV";
-             EXPECT_TRUE(WaitUntil([&] { return !ReadFile(late).empty(); }, 15000, 200)) << "no late file";
-         }},
+         .check =
+             [](Cell& c) {
+                 const std::string late = c.Cache() + "\\" + CsvName(c.hour);
+                 EXPECT_TRUE(WaitUntil([&] { return !ReadFile(late).empty(); }, 15000, 200)) << "no late file";
+             }},
 
         // The file was written but never confirmed: it must not stay for the next move.
         {.name = "ErrorAnswerHeldPastTheTimeOut",
@@ -489,11 +508,11 @@ const std::vector<Row>& Rows() {
                  ASSERT_TRUE(CreateDirectoryA(empty.c_str(), nullptr));
                  SetIniValue(c.Ini(), "DDE_HISTDATA_FOLDER", empty);
              },
-         .lines = {"Historical Data Manager is not running, attempting to start number: 0", "ERROR (",
-                   "Unable to start/restart/communicate with HISTDATA.EXE, make sure configuration points to executable. ",
-                   "If HISTDATA.EXE is running, stop the program and restart it.",
-                   "Error: Unable to start HistData.exe",
-                   "Unable to initialize connection with HistData thru DDE at this time"},
+         .lines =
+             {"Historical Data Manager is not running, attempting to start number: 0", "ERROR (",
+              "Unable to start/restart/communicate with HISTDATA.EXE, make sure configuration points to executable. ",
+              "If HISTDATA.EXE is running, stop the program and restart it.", "Error: Unable to start HistData.exe",
+              "Unable to initialize connection with HistData thru DDE at this time"},
          .absent = {"Historical Data Manager is not running, attempting to start number: 1",
                     "Attempts to start histdata.exe = ", "Processing Data for "},
          .result = false},
@@ -596,7 +615,8 @@ const std::vector<Row>& Rows() {
              [](Cell& c) {
                  c.held.reset();
                  EXPECT_EQ(c.iniBefore, ReadFile(c.Ini()));
-                 for (const std::string& f : FilesIn(c.program.path())) EXPECT_EQ(std::string::npos, f.find(".tmp")) << f;
+                 for (const std::string& f : FilesIn(c.program.path()))
+                     EXPECT_EQ(std::string::npos, f.find(".tmp")) << f;
              }},
 
         // No log can be written; the program still exports, and says so on screen.
