@@ -1,6 +1,5 @@
 // Whatever HistData leaves at FILENAME, the request either accepts the file, or fails and leaves
-// no file of that hour behind. (A file without its header is written a second time and then
-// taken as it is, like HistData's own answer.)
+// no file of that hour behind.
 #include <cstdint>
 #include <cstdlib>
 #include <string>

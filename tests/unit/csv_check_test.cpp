@@ -68,6 +68,16 @@ TEST_F(CsvCheck, ChecksTheRewrittenFileNotTheFirstOne) {
     EXPECT_FALSE(CsvKept());
 }
 
+TEST_F(CsvCheck, RefusesARewrittenFileThatStillLacksItsHeader) {
+    // Taken as it is, it would reach the importer with its first data row read as column names.
+    channel.csvContents = {"no header here\r\n03/25/2009,14:00:00,1\r\nmore\r\n"};
+    EXPECT_FALSE(RequestHour());
+    EXPECT_EQ(2, channel.writeCount);
+    EXPECT_TRUE(sb.Logged("Error: Unable to create CSV file for: 2009/03/25 14:00"));
+    EXPECT_FALSE(sb.LoggedStartingWith("Created CSV file for: "));
+    EXPECT_FALSE(CsvKept());
+}
+
 TEST_F(CsvCheck, DeletesTheFileWhenTheSecondWriteFails) {
     channel.csvContents = {"no header here\r\n03/25/2009,14:00:00,1\r\nmore\r\n"};
     channel.errorAnswers = {"None", "Disk full"};
