@@ -75,26 +75,17 @@ void FrmDDE::SetStartDate(const DateTime& value) {
     Log("frmDDE: StartDate: " + startDateText_, 2);
 }
 
-void FrmDDE::SetStartDate(const std::string& text) {
-    if (std::optional<DateTime> d = ParseDateTime(text)) {
-        SetStartDate(*d);
-        return;
-    }
-    Log("frmDDE: StartDate: " + startDateText_, 2);
-}
+// A text that is not a date-time becomes an invalid value, which leaves the state and logs.
+constexpr DateTime kNotADate{0, 0, 0, 0, 0, 0};
+
+void FrmDDE::SetStartDate(const std::string& text) { SetStartDate(ParseDateTime(text).value_or(kNotADate)); }
 
 void FrmDDE::SetStartTime(const DateTime& value) {
     if (value.IsValid()) startTimeText_ = FormatPattern(value, "hh:00:00");
     Log("frmDDE: StartTime: " + startTimeText_, 2);
 }
 
-void FrmDDE::SetStartTime(const std::string& text) {
-    if (std::optional<DateTime> d = ParseDateTime(text)) {
-        SetStartTime(*d);
-        return;
-    }
-    Log("frmDDE: StartTime: " + startTimeText_, 2);
-}
+void FrmDDE::SetStartTime(const std::string& text) { SetStartTime(ParseDateTime(text).value_or(kNotADate)); }
 
 bool FrmDDE::SendRequest() {
     try {
