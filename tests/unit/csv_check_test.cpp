@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <deque>
+
 #include "fake_dde.h"
 
 namespace hdq {
@@ -29,7 +31,7 @@ TEST_F(CsvCheck, ReadsLinesEndedByABareCarriageReturn) {
     EXPECT_TRUE(sb.Logged("Second line: 03/25/2009,14:00:00,1, len: 21"));
 }
 
-TEST_F(CsvCheck, DeletesAFileWithoutUsableData) {
+TEST_F(CsvCheck, DeletesAFileWithoutUsableDataOrHoldingOnlyItsHeader) {
     const char* noData[] = {
         "$date,$time,A\r\n03/25/2009,14:00:00,1\r\n",  // one data line, then the end
         "$date,$time,A\r\n03/25/2009,14:00:00,1",      // the same without a line end
@@ -42,48 +44,41 @@ TEST_F(CsvCheck, DeletesAFileWithoutUsableData) {
     }
     EXPECT_EQ(3, sb.CountLogged("Warning: No data in WonderWare for 2009/03/25 14:00"));
     EXPECT_TRUE(sb.Logged("Error: Unable to verify CSV files"));
-}
 
-TEST_F(CsvCheck, DeletesAFileHoldingOnlyItsHeader) {
-    // Kept, it would leave with the next successful hour's move as if it were exported.
+    // Kept, a header-only file would leave with the next good hour's move as if exported.
     channel.csvContents = {"$date,$time,A,B,C\r\n"};
     EXPECT_FALSE(RequestHour());
     EXPECT_TRUE(sb.Logged("ERROR (62): Input past end of file"));
     EXPECT_FALSE(CsvKept());
 }
 
-TEST_F(CsvCheck, OrdersTheFileOnceMoreWhenTheHeaderIsMissing) {
-    channel.csvContents = {"no header here\r\n03/25/2009,14:00:00,1\r\nmore\r\n", kGoodCsv};
-    EXPECT_TRUE(RequestHour());
-    EXPECT_EQ(2, channel.writeCount);
-    EXPECT_TRUE(sb.Logged("Did not find $DATE,$TIME, in NO HEADER HERE"));
-    EXPECT_EQ(kGoodCsv, test::ReadFile(csv));
-}
-
-TEST_F(CsvCheck, ChecksTheRewrittenFileNotTheFirstOne) {
-    // The first file's second line would pass; the rewritten file has no data.
-    channel.csvContents = {"no header here\r\n03/25/2009,14:00:00,1\r\nmore\r\n", "$date,$time,A\r\nab\r\nmore\r\n"};
-    EXPECT_FALSE(RequestHour());
-    EXPECT_TRUE(sb.Logged("Second line: ab, len: 2"));
-    EXPECT_FALSE(CsvKept());
-}
-
-TEST_F(CsvCheck, RefusesARewrittenFileThatStillLacksItsHeader) {
-    // Taken as it is, it would reach the importer with its first data row read as column names.
-    channel.csvContents = {"no header here\r\n03/25/2009,14:00:00,1\r\nmore\r\n"};
-    EXPECT_FALSE(RequestHour());
-    EXPECT_EQ(2, channel.writeCount);
-    EXPECT_TRUE(sb.Logged("Error: Unable to create CSV file for: 2009/03/25 14:00"));
-    EXPECT_FALSE(sb.LoggedStartingWith("Created CSV file for: "));
-    EXPECT_FALSE(CsvKept());
-}
-
-TEST_F(CsvCheck, DeletesTheFileWhenTheSecondWriteFails) {
-    channel.csvContents = {"no header here\r\n03/25/2009,14:00:00,1\r\nmore\r\n"};
-    channel.errorAnswers = {"None", "Disk full"};
-    EXPECT_FALSE(RequestHour());
-    EXPECT_TRUE(sb.Logged("Error: Unable to create CSV file for: 2009/03/25 14:00"));
-    EXPECT_FALSE(CsvKept());
+TEST_F(CsvCheck, OrdersAFileWithoutHeaderOnceMoreAndChecksOnlyTheRewrittenOne) {
+    const std::string noHeader = "no header here\r\n03/25/2009,14:00:00,1\r\nmore\r\n";
+    struct Case {
+        std::deque<std::string> contents, errors;
+        bool ok;
+        const char* logged;
+    };
+    const Case cases[] = {
+        {{noHeader, kGoodCsv}, {"None"}, true, "Did not find $DATE,$TIME, in NO HEADER HERE"},
+        // The first file's second line would pass; the rewritten file has no data.
+        {{noHeader, "$date,$time,A\r\nab\r\nmore\r\n"}, {"None"}, false, "Second line: ab, len: 2"},
+        // Still without header, its first data row would reach the importer as column names.
+        {{noHeader}, {"None"}, false, "Error: Unable to create CSV file for: 2009/03/25 14:00"},
+        {{noHeader}, {"None", "Disk full"}, false, "Error: Unable to create CSV file for: 2009/03/25 14:00"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.logged);
+        channel.csvContents = c.contents;
+        channel.errorAnswers = c.errors;
+        channel.writeCount = 0;
+        const int created = sb.CountLogged("Created CSV file for: 2009/03/25 14:00");
+        EXPECT_EQ(c.ok, RequestHour());
+        EXPECT_EQ(created + (c.ok ? 1 : 0), sb.CountLogged("Created CSV file for: 2009/03/25 14:00"));
+        EXPECT_EQ(2, channel.writeCount);
+        EXPECT_TRUE(sb.Logged(c.logged));
+        EXPECT_EQ(c.ok ? kGoodCsv : "", test::ReadFile(csv));
+    }
 }
 
 TEST_F(CsvCheck, FailsWithoutAFile) {

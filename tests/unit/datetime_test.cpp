@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/datetime.h"
 
@@ -20,7 +21,7 @@ TEST(DateTime, CountsSecondsFromTheFirstDayOfYearOne) {
               DateTime::FromSeconds((DateTime{9999, 12, 31, 23, 59, 59}).ToSeconds()));
 }
 
-TEST(DateTime, ArithmeticCrossesDaysMonthsYearsAndLeapDays) {
+TEST(DateTime, ArithmeticCrossesDaysMonthsYearsAndLeapDaysAndTruncatesToTheHour) {
     EXPECT_EQ((DateTime{2011, 3, 26, 0, 0, 0}), (DateTime{2011, 3, 25, 23, 0, 0}).AddSeconds(3600));
     EXPECT_EQ((DateTime{2012, 1, 1, 0, 0, 0}), (DateTime{2011, 12, 31, 23, 59, 59}).AddSeconds(1));
     EXPECT_EQ((DateTime{2012, 2, 29}), (DateTime{2012, 2, 28}).AddDays(1));
@@ -29,25 +30,18 @@ TEST(DateTime, ArithmeticCrossesDaysMonthsYearsAndLeapDays) {
     EXPECT_EQ((DateTime{2100, 3, 1}), (DateTime{2100, 2, 28}).AddDays(1));
     EXPECT_EQ((DateTime{2011, 3, 24, 23, 59, 0}), (DateTime{2011, 3, 25}).AddMinutes(-1));
     EXPECT_EQ(366 * 86400, (DateTime{2013, 1, 1}).ToSeconds() - (DateTime{2012, 1, 1}).ToSeconds());
+    EXPECT_EQ((DateTime{2011, 3, 25, 14, 0, 0}), TruncateToHour(kSample));
 }
 
 TEST(DateTime, KnowsLeapYearsMonthLengthsAndValidity) {
-    EXPECT_TRUE(IsLeapYear(2012));
-    EXPECT_TRUE(IsLeapYear(2000));
-    EXPECT_FALSE(IsLeapYear(1900));
-    EXPECT_FALSE(IsLeapYear(2011));
-    EXPECT_EQ(29, DaysInMonth(2012, 2));
-    EXPECT_EQ(28, DaysInMonth(2011, 2));
-    EXPECT_EQ(30, DaysInMonth(2011, 4));
-    EXPECT_EQ(31, DaysInMonth(2011, 12));
+    EXPECT_TRUE(IsLeapYear(2012) && IsLeapYear(2000));
+    EXPECT_FALSE(IsLeapYear(1900) || IsLeapYear(2011));
+    EXPECT_EQ((std::vector<int>{29, 28, 30, 31}),
+              (std::vector<int>{DaysInMonth(2012, 2), DaysInMonth(2011, 2), DaysInMonth(2011, 4), DaysInMonth(2011, 12)}));
     EXPECT_TRUE(kSample.IsValid());
     EXPECT_FALSE((DateTime{2011, 2, 29}).IsValid());
     EXPECT_FALSE((DateTime{2011, 13, 1}).IsValid());
     EXPECT_FALSE((DateTime{2011, 1, 1, 24, 0, 0}).IsValid());
-}
-
-TEST(DateTime, TruncatesToTheStartOfTheHour) {
-    EXPECT_EQ((DateTime{2011, 3, 25, 14, 0, 0}), TruncateToHour(kSample));
 }
 
 TEST(DateTime, WritesTheGeneralFormDroppingAMidnightTime) {

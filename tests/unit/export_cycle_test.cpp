@@ -31,14 +31,12 @@ public:
     void SetStartTime(const DateTime& value) override { startTimes.push_back(value); }
     bool SendRequest() override {
         ++requests;
-        // A cycle that never reaches the end of its range would otherwise hang the test.
         if (requests > 1000) {
             ADD_FAILURE() << "the cycle does not end";
             throw VrxError(99999, "runaway cycle");
         }
         if (onSend) onSend(requests);
         bool ok = sendResult ? sendResult(requests) : true;
-        // A successful request leaves its hourly file in the cache folder, as HistData does.
         if (ok) {
             const DateTime& d = startDates.back();
             char name[32];
@@ -111,13 +109,17 @@ protected:
     ExportCycle cycle{form};
 };
 
-TEST_F(ExportCycleTest, RangeWithinOneHourMakesNoRequestAndReportsTheEndHour) {
-    cycle.RangeStart = At(10);
+TEST_F(ExportCycleTest, RangeWithinOneHourMakesNoRequestAndRangeStartTextIsReadInTheLastRunForm) {
     cycle.RangeEnd = At(10, 30);
     EXPECT_TRUE(cycle.ProcessHistFiles());
     EXPECT_EQ(0, form.requests);
     EXPECT_TRUE(form.Called("ClearMemory"));
     EXPECT_TRUE(activity.Has("Processing Files completed upto: 2011-03-25 10:00:00"));
+
+    cycle.RangeStart = std::string("03-25-2011 11:00:00");
+    cycle.RangeEnd = At(13);
+    EXPECT_TRUE(cycle.ProcessHistFiles());
+    EXPECT_EQ((std::vector<int>{11, 12}), Hours(form.startDates));
 }
 
 TEST_F(ExportCycleTest, StepOfSixtyMinutesRequestsEachHourOnceAndMovesTheFiles) {
@@ -132,19 +134,20 @@ TEST_F(ExportCycleTest, StepOfSixtyMinutesRequestsEachHourOnceAndMovesTheFiles) 
     EXPECT_TRUE(test::FilesIn(CacheFolder()).empty());
 }
 
-TEST_F(ExportCycleTest, DefaultStepOfFiftyNineMinutesRequestsTheFirstHourTwiceWithTheUntruncatedCursor) {
+TEST_F(ExportCycleTest, StepIsInMinutesWhateverTheUnitLetterAndTheCursorIsNotTruncatedToTheHour) {
     AppConfig().setItem("DDE_DURATION", "59m");
     EXPECT_TRUE(cycle.ProcessHistFiles());
     EXPECT_EQ((std::vector<int>{10, 10, 11, 12}), Hours(form.startDates));
     EXPECT_EQ(At(10, 59), form.startDates[1]);
     EXPECT_EQ(At(12, 57), form.startDates[3]);
-}
 
-TEST_F(ExportCycleTest, UnitLetterOfTheDurationIsIgnoredSoTwoHoursMeansTwoMinutes) {
     AppConfig().setItem("DDE_DURATION", "2h");
-    cycle.RangeEnd = At(11);
-    EXPECT_TRUE(cycle.ProcessHistFiles());
-    EXPECT_EQ(30, form.requests);
+    RecordingForm f;
+    ExportCycle run(f);
+    run.RangeStart = At(10);
+    run.RangeEnd = At(11);
+    EXPECT_TRUE(run.ProcessHistFiles());
+    EXPECT_EQ(30, f.requests);
 }
 
 TEST_F(ExportCycleTest, ProgressCountsTheRequestsStillToMakeIncludingTheCurrentOne) {
@@ -200,12 +203,6 @@ TEST_F(ExportCycleTest, ManualRunOrFailedMoveLeavesLastRunAlone) {
     EXPECT_TRUE(activity.HasPrefix("Error: Unable to Move CSV Files: ("));
 }
 
-TEST_F(ExportCycleTest, RangeStartTextIsReadInTheDefaultLastRunForm) {
-    cycle.RangeStart = std::string("03-25-2011 11:00:00");
-    EXPECT_TRUE(cycle.ProcessHistFiles());
-    EXPECT_EQ((std::vector<int>{11, 12}), Hours(form.startDates));
-}
-
 TEST_F(ExportCycleTest, FilteredListStopsAtTheFirstMissingNumberAndIsOnlyUsedWhenSelectAllIsFalse) {
     VRXConfiguration& config = AppConfig();
     config.DefineTree("TAGNAME_1", "FT101");
@@ -224,64 +221,46 @@ TEST_F(ExportCycleTest, FilteredListStopsAtTheFirstMissingNumberAndIsOnlyUsedWhe
     EXPECT_EQ(std::vector<std::string>{"FT101"}, filtered.tagKeys);
 }
 
-TEST_F(ExportCycleTest, ErrorsEndTheCycleBeforeAnyRequestWithTheErrorLine) {
+TEST_F(ExportCycleTest, BadSettingsDuplicateTagsUnreadableStartOrFailedInitEndTheCycleBeforeAnyRequest) {
     struct Case {
         const char* key;
         const char* value;
         const char* linePrefix;
     };
     const Case cases[] = {
-        {"DDE_DURATION", "0m", "ERROR: ProcessHistFiles(5): "},    // would never reach the end
+        {"DDE_DURATION", "0m", "ERROR: ProcessHistFiles(5): "},  // would never reach the end
         {"DDE_DURATION", "-5m", "ERROR: ProcessHistFiles(5): "},
         {"DDE_DURATION", "", "ERROR: ProcessHistFiles(5): "},
         {"DDE_DURATION", "m", "ERROR: ProcessHistFiles(13): "},
         {"DDE_DURATION", "xm", "ERROR: ProcessHistFiles(13): "},
         {"SELECTALLTAGS", "maybe", "ERROR: ProcessHistFiles(13): "},
+        {"SELECTALLTAGS", "FALSE", "ERROR: ProcessHistFiles(457): "},  // TAGNAME_1 and _2 the same
+        {"RANGE_START", "tomorrow", "ERROR: ProcessHistFiles(13): "},
+        {"INIT", "fails", "Unable to initialize connection with HistData thru DDE at this time"},
     };
+    AppConfig().DefineTree("TAGNAME_1", "FT101");
+    AppConfig().DefineTree("TAGNAME_2", "FT101");
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.key) + "=" + c.value);
         AppConfig().setItem("DDE_DURATION", "60m");
         AppConfig().setItem("SELECTALLTAGS", "TRUE");
-        AppConfig().setItem(c.key, c.value);
+        if (AppConfig().ItemExists(c.key)) AppConfig().setItem(c.key, c.value);
         activity.lines.clear();
         RecordingForm f;
+        f.initResult = std::string(c.key) != "INIT";
         ExportCycle run(f);
-        run.RangeStart = At(10);
+        if (std::string(c.key) == "RANGE_START") run.RangeStart = std::string(c.value); else run.RangeStart = At(10);
         run.RangeEnd = At(12);
         int finished = 0;
         run.OnFinished = [&] { ++finished; };
         EXPECT_FALSE(run.ProcessHistFiles());
         EXPECT_TRUE(activity.HasPrefix(c.linePrefix));
         EXPECT_EQ(0, f.requests);
+        EXPECT_EQ(std::string(c.key) == "INIT", f.Called("Init"));
         EXPECT_FALSE(f.Called("ClearMemory"));
         EXPECT_EQ(0, finished);
         EXPECT_FALSE(run.Running());
     }
-}
-
-TEST_F(ExportCycleTest, DuplicateTagNameOrUnreadableRangeStartEndsTheCycleBeforeAnyRequest) {
-    VRXConfiguration& config = AppConfig();
-    config.setItem("SELECTALLTAGS", "FALSE");
-    config.DefineTree("TAGNAME_1", "FT101");
-    config.DefineTree("TAGNAME_2", "FT101");
-    EXPECT_FALSE(cycle.ProcessHistFiles());
-    EXPECT_TRUE(activity.HasPrefix("ERROR: ProcessHistFiles(457): "));
-    EXPECT_FALSE(form.Called("Init"));
-
-    config.setItem("SELECTALLTAGS", "TRUE");
-    cycle.RangeStart = std::string("tomorrow");
-    EXPECT_FALSE(cycle.ProcessHistFiles());
-    EXPECT_TRUE(activity.HasPrefix("ERROR: ProcessHistFiles(13): "));
-    EXPECT_EQ(0, form.requests);
-}
-
-TEST_F(ExportCycleTest, FailedInitGivesUpTheWholeCycle) {
-    form.initResult = false;
-    EXPECT_FALSE(cycle.ProcessHistFiles());
-    EXPECT_TRUE(activity.Has("Unable to initialize connection with HistData thru DDE at this time"));
-    EXPECT_EQ(0, form.requests);
-    EXPECT_FALSE(form.Called("ClearMemory"));
-    EXPECT_FALSE(cycle.Running());
 }
 
 TEST_F(ExportCycleTest, CycleStartedInsideARequestIsRefusedAndTheRunningOneCarriesOn) {

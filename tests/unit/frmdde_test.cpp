@@ -74,7 +74,7 @@ TEST_F(FrmDDETest, PokesASingleTagWithoutContinuationMark) {
     EXPECT_EQ((Pokes{{"TAGS", "$date,$time,A"}}), TagPokes());
 }
 
-TEST_F(FrmDDETest, EndsAFilteredListOnItsLastTakenTagWhenAListedTagIsMissing) {
+TEST_F(FrmDDETest, EndsAFilteredListOnItsLastTakenTagAndRefusesAFileWithoutTags) {
     test::WriteTagnameX(sb / "tagname.x", {{"A"}, {"B"}, {"C"}, {"D", "", 3}});
     sb.Set("SELECTALLTAGS", "FALSE");
     TagTable list;
@@ -86,17 +86,16 @@ TEST_F(FrmDDETest, EndsAFilteredListOnItsLastTakenTagWhenAListedTagIsMissing) {
     ASSERT_TRUE(RequestHour());
     EXPECT_EQ((Pokes{{"TAGS", "$date,$time,A,+"}, {"TAGS1", "C"}}), TagPokes());
     EXPECT_TRUE(sb.Logged("configured to select all tags? FALSE, COUNT= 2"));
-}
 
-TEST_F(FrmDDETest, RefusesToOrderAFileWithoutTags) {
     sb.Set("SELECTALLTAGS", "false");
-    TagTable list;
-    list.Add("X", "X");
-    form.SetTagList(&list);
+    TagTable none;
+    none.Add("X", "X");
+    form.SetTagList(&none);
+    const int written = channel.writeCount;
     EXPECT_FALSE(RequestHour());
     EXPECT_TRUE(sb.Logged("configured to select all tags? false, COUNT= 0"));
     EXPECT_TRUE(sb.Logged("Error: Unable to Poke tags"));
-    EXPECT_EQ(0, channel.writeCount);
+    EXPECT_EQ(written, channel.writeCount);
 }
 
 TEST_F(FrmDDETest, CountsOnlyAnErrorAnswerBeginningWithNoneAsWritten) {
@@ -112,8 +111,10 @@ TEST_F(FrmDDETest, CountsOnlyAnErrorAnswerBeginningWithNoneAsWritten) {
     EXPECT_TRUE(sb.Logged("Error: Unable to Make CSV"));
 }
 
-TEST_F(FrmDDETest, KeepsTheHourWhenGivenTextThatIsNoDate) {
+TEST_F(FrmDDETest, StartsOneDayBackAfterInitAndKeepsTheHourWhenGivenTextThatIsNoDate) {
     ASSERT_TRUE(form.Init());
+    EXPECT_TRUE(sb.Logged("Startdate: 2009-03-24 14:00:00"));
+    EXPECT_EQ("", form.CsvPath());
     form.SetStartDate(DateTime{2009, 3, 25, 14, 37, 0});
     form.SetStartTime(DateTime{2009, 3, 25, 14, 37, 0});
     form.SetStartDate(std::string("tomorrow"));
@@ -130,12 +131,6 @@ TEST_F(FrmDDETest, KeepsTheHourWhenGivenTextThatIsNoDate) {
     EXPECT_EQ(CsvPathOf("2011123123.CSV"), form.CsvPath());
 }
 
-TEST_F(FrmDDETest, StartsOneDayBackAfterInit) {
-    ASSERT_TRUE(form.Init());
-    EXPECT_TRUE(sb.Logged("Startdate: 2009-03-24 14:00:00"));
-    EXPECT_EQ("", form.CsvPath());
-}
-
 TEST_F(FrmDDETest, TriesTheFileEvenWhenTheSetupFailed) {
     sb.Set("DDE_TIMEOUT", "one minute");
     EXPECT_FALSE(RequestHour());
@@ -147,15 +142,12 @@ TEST_F(FrmDDETest, TriesTheFileEvenWhenTheSetupFailed) {
     EXPECT_TRUE(channel.events.empty());
 }
 
-TEST_F(FrmDDETest, FailsTheRequestWhenATagPokeTimesOut) {
+TEST_F(FrmDDETest, FailsTheRequestWhenATagPokeTimesOutAndLeavesABadTrendByteSettingToTheCycle) {
     channel.timedOutItems = {"TAGS1"};
     EXPECT_FALSE(RequestHour());
     EXPECT_TRUE(sb.Logged("ERROR (286): Timeout occurred while waiting for DDE response"));
     EXPECT_TRUE(sb.Logged("Error: Unable to Poke tags"));
     EXPECT_EQ(0, channel.writeCount);
-}
-
-TEST_F(FrmDDETest, LeavesABadTrendByteSettingToTheCycle) {
     sb.Set("VALIDTRENDBYTES", "3:x");
     EXPECT_THROW(form.Init(), VrxError);
 }

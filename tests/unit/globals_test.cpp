@@ -23,15 +23,14 @@ protected:
     }
 };
 
-TEST_F(Globals, ClearsTheActivityListWhenItHoldsTenThousandLines) {
+TEST_F(Globals, ClearsTheActivityListAtTenThousandLinesAndShowsOnlyLinesWithinTheVerbosity) {
     activity.lines.assign(9999, "old");
     LogActivity("line 10000", 0);
     EXPECT_EQ(10000, activity.Count());
     LogActivity("line 10001", 0);
     EXPECT_EQ(std::vector<std::string>{"line 10001"}, activity.lines);
-}
 
-TEST_F(Globals, ShowsOnlyLinesWithinTheVerbosityButLogsThemAnyway) {
+    activity.lines.clear();
     AppLog().SetVerbosity(1);
     LogActivity("detail", 2);
     LogActivity("summary", 0);
@@ -69,7 +68,7 @@ TEST_F(Globals, MakesTheFirstFreeTemporaryName) {
     EXPECT_EQ(sb.folder() + "\\3.tmp", MakeTempFileName(none));  // the program folder
 }
 
-TEST_F(Globals, MovesTheHourlyFilesIntoANewOutputFolder) {
+TEST_F(Globals, MovesTheHourlyFilesIntoANewOutputFolderReplacingAnEarlierFileOfTheSameHour) {
     PutInCache("2011032514.CSV", "hour 14");
     PutInCache("notes.txt", "stays");
     sb.Set("OUTPUT_FOLDER", sb / "out");
@@ -79,16 +78,12 @@ TEST_F(Globals, MovesTheHourlyFilesIntoANewOutputFolder) {
     EXPECT_EQ(std::vector<std::string>{"notes.txt"}, test::FilesIn(Cache()));
     EXPECT_TRUE(sb.Logged("File to Copy: " + sb.folder() + "\\out\\2011032514.CSV"));
     EXPECT_TRUE(sb.Logged("Move CSV Files ... end"));
-}
 
-TEST_F(Globals, ReplacesAnEarlierFileOfTheSameHour) {
-    fsys::CreateFolder(sb / "out");
-    test::WriteFile(sb / "out\\2011032514.CSV", "an older and longer export of the hour");
     PutInCache("2011032514.CSV", "new");
     sb.Set("OUTPUT_FOLDER", sb / "out\\");
     ASSERT_TRUE(MoveCSVFiles("*.csv"));
     EXPECT_EQ("new", test::ReadFile(sb / "out\\2011032514.CSV"));
-    EXPECT_TRUE(test::FilesIn(Cache()).empty());
+    EXPECT_EQ(std::vector<std::string>{"notes.txt"}, test::FilesIn(Cache()));
 }
 
 TEST_F(Globals, MovesNothingWhenTheOutputFolderIsTheCache) {

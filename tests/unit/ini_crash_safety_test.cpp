@@ -1,7 +1,5 @@
-// The INI file holds LAST_RUN: a save cut short by a crash or a power cut must leave the
-// previous settings or the new ones, never a cut, empty or mixed file that stops the next
-// start or sends the service back to the default LAST_RUN. A child process saves two known
-// versions in turn and is killed at a random moment, again and again.
+// A save of the INI file (which holds LAST_RUN) killed at a random moment, again and again, must
+// leave the whole old or new file, never a cut or mixed one that stops the next start.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -146,8 +144,7 @@ std::string SavedBytes(const std::string& path, char which) {
     return test::ReadFile(path);
 }
 
-// How long one save takes here, so the kills spread over whole saves on a fast release build
-// and a slow sanitizer build alike.
+// How long one save takes here, so kills spread over whole saves on fast and slow builds alike.
 std::chrono::microseconds SaveDuration(const std::string& path) {
     VRXConfiguration config;
     test::MakeGeneration(config, 'A', path);

@@ -31,17 +31,14 @@ protected:
     VRXLoggerTXT log;
 };
 
-TEST_F(TextLogger, WritesNothingAnywhereWhileDisabled) {
+TEST_F(TextLogger, WritesNothingWhileDisabledThenNamesTheFileByItsOpeningTimeAndStampsEachLine) {
     log.SetLogHandleAssertion(true);
     log.WriteLog("lost");
     log.AssertVerbosity();
-
     EXPECT_FALSE(fsys::Exists(logDir));
     EXPECT_FALSE(fsys::Exists(handle));
     EXPECT_TRUE(log.CurrentFile().empty());
-}
 
-TEST_F(TextLogger, NamesTheFileByItsOpeningTimeAndStampsEachLine) {
     log.SetEnabled(true);
     log.SetPrefix("hdq_");
     log.WriteLog("Default configuration file successfully created.");
@@ -58,11 +55,7 @@ TEST_F(TextLogger, NamesTheFileByItsOpeningTimeAndStampsEachLine) {
 TEST_F(TextLogger, ClampsMessageLevelsBeforeComparingWithVerbosity) {
     log.SetEnabled(true);
     log.SetVerbosity(1);
-    log.WriteLog("level 0", 0);
-    log.WriteLog("level 1", 1);
-    log.WriteLog("level 2", 2);
-    log.WriteLog("level 12", 12);
-    log.WriteLog("level -3", -3);
+    for (int level : {0, 1, 2, 12, -3}) log.WriteLog("level " + std::to_string(level), level);
     log.SetVerbosity(9);
     log.WriteLog("level 12 at 9", 12);
 

@@ -5,18 +5,10 @@
 #include "app/globals.h"
 #include "app/manualrun.h"
 #include "app/shared.h"
-#include "test_support.h"
+#include "fake_dde.h"
 
 namespace hdq {
 namespace {
-
-class RecordingList : public ActivityList {
-public:
-    int Count() const override { return static_cast<int>(lines.size()); }
-    void Clear() override { lines.clear(); }
-    void Append(const std::string& line) override { lines.push_back(line); }
-    std::vector<std::string> lines;
-};
 
 class ManualRun : public ::testing::Test {
 protected:
@@ -28,7 +20,7 @@ protected:
     void TearDown() override { SetActivityList(nullptr); }
 
     test::FakeClock clock{DateTime{2011, 3, 25, 14, 5, 9}};
-    RecordingList list;
+    test::RecordingActivityList list;
     CommonManualRun dialog;
 };
 
@@ -43,16 +35,15 @@ TEST_F(ManualRun, RunOnTheDefaultsCoversYesterdayMidnightUpToTheCurrentHour) {
     EXPECT_EQ(std::vector<std::string>{"Start: 2011-03-24, End: 2011-03-25 14:00:00"}, list.lines);
 }
 
-TEST_F(ManualRun, ReplacesUnreadableDatesWithTodayAndTheDayBefore) {
+TEST_F(ManualRun, ReplacesUnreadableDatesWithTodayOrTheDayBeforeTheEnd) {
     dialog.Run("yesterday", "tomorrow");
     EXPECT_EQ((DateTime{2011, 3, 25, 0, 0, 0}), dialog.EndDate());
     EXPECT_EQ((DateTime{2011, 3, 24, 0, 0, 0}), dialog.StartDate());
     ASSERT_EQ(3u, list.lines.size());
     EXPECT_EQ("Invalid End Date, using: 2011-03-25", list.lines[0]);
     EXPECT_EQ("Invalid Start Date, using 2011-03-24", list.lines[1]);
-}
 
-TEST_F(ManualRun, FallsBackToTheDayBeforeTheTypedEndWhenOnlyTheStartIsBad) {
+    list.lines.clear();
     dialog.Run("", "2011-01-01 05:30:00");
     EXPECT_EQ((DateTime{2011, 1, 1, 5, 30, 0}), dialog.EndDate());
     EXPECT_EQ((DateTime{2010, 12, 31, 0, 0, 0}), dialog.StartDate());
@@ -66,18 +57,14 @@ TEST_F(ManualRun, AcceptsAStartLaterThanTheEndUntruncated) {
     EXPECT_EQ((DateTime{2011, 3, 25, 10, 15, 0}), dialog.EndDate());
 }
 
-TEST_F(ManualRun, CloseForgetsTheDatesOfAnEarlierRun) {
+TEST_F(ManualRun, KeepsTheRangeLineOffTheScreenBelowFullDetailAndCloseForgetsTheDates) {
+    AppLog().SetVerbosity(1);
     dialog.Run("2011-03-20", "2011-03-21");
+    EXPECT_TRUE(list.lines.empty());
     dialog.Close();
     EXPECT_EQ(CommonManualRun::kClose, dialog.ManualRunResult());
     EXPECT_EQ(kZeroDate, dialog.StartDate());
     EXPECT_EQ(kZeroDate, dialog.EndDate());
-}
-
-TEST_F(ManualRun, KeepsTheRangeLineOffTheScreenBelowFullDetail) {
-    AppLog().SetVerbosity(1);
-    dialog.Run("2011-03-20", "2011-03-21");
-    EXPECT_TRUE(list.lines.empty());
 }
 
 }  // namespace

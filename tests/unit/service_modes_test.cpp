@@ -28,18 +28,11 @@ public:
     void SetTimerEnabled(bool on) override { timer = on; }
     void SetPauseCaption(const std::string& text) override { caption = text; }
     void SetModePanel(const std::string& text) override { panel = text; }
-    void SetProgressPanel(const std::string& text) override {
-        progress = text;
-        if (!text.empty()) progressShown.push_back(text);
-    }
+    void SetProgressPanel(const std::string& text) override { progress = text; }
     void SetTrayPicture(TrayPicture p) override { picture = p; }
-    void SetBusy(bool on) override {
-        busy = on;
-        if (on) wasBusy = true;
-    }
+    void SetBusy(bool on) override { wasBusy = wasBusy || on, busy = on; }
     bool timer = false, busy = false, wasBusy = false;
     std::string caption = "Pause Service", panel, progress;
-    std::vector<std::string> progressShown;
     TrayPicture picture = TrayPicture::Flash1;
 };
 
@@ -72,9 +65,7 @@ protected:
     void SetUp() override {
         CreateSharedObjects();
         SetProgramFolderForTests(root.path());
-        fsys::CreateFolder(root / "cache");
-        fsys::CreateFolder(root / "out");
-        fsys::CreateFolder(root / "lgh");
+        for (const char* sub : {"cache", "out", "lgh"}) fsys::CreateFolder(root / sub);
         test::WriteFile(root / "tagname.x", std::string(512, '\0'));
         VRXConfiguration& c = AppConfig();
         c.setPath(root / "service.ini");
@@ -115,7 +106,7 @@ TEST(ServiceMinute, MatchesOnlyThePlainDecimalMinute) {
     EXPECT_FALSE(IsServiceMinute(DateTime{2011, 3, 25, 14, 0, 0}, ""));
 }
 
-TEST_F(Service, RunningModeStartsTheTimerAndShowsPauseAndRunning) {
+TEST_F(Service, RunningModeStartsTheTimerAndPressingPauseTwiceReturnsToIt) {
     service.SetServiceMode(1);
     EXPECT_TRUE(view.timer);
     EXPECT_EQ("PAUSE", view.caption);
@@ -123,10 +114,6 @@ TEST_F(Service, RunningModeStartsTheTimerAndShowsPauseAndRunning) {
     EXPECT_TRUE(service.ServiceRunning());
     EXPECT_EQ(TrayPicture::Flash1, view.picture);
     EXPECT_EQ(1, list.CountOf("Running Service Mode"));
-}
-
-TEST_F(Service, PressingPauseTwiceReturnsToRunning) {
-    service.SetServiceMode(1);
     service.TogglePause();
     EXPECT_FALSE(view.timer);
     EXPECT_EQ("RUN", view.caption);
@@ -157,26 +144,23 @@ TEST_F(Service, RefusesToRunWithAnIncompleteConfigurationButAlwaysPauses) {
 
 TEST_F(Service, CountsAsConfiguredOnlyWithTopicDictionaryAndUsableFolders) {
     EXPECT_TRUE(service.IsConfigured());
-    AppConfig().setItem("DDE_TAGNAME_FILE", root / "nothere.x");
-    EXPECT_FALSE(service.IsConfigured());
-    AppConfig().setItem("DDE_TAGNAME_FILE", root / "tagname.x");
-    AppConfig().setItem("DDE_LINKTOPIC", "");
-    EXPECT_FALSE(service.IsConfigured());
-    AppConfig().setItem("DDE_LINKTOPIC", "VIEW");
-    AppConfig().setItem("DDE_HISTDATA_FOLDER", "");
-    EXPECT_FALSE(service.IsConfigured());
+    const std::pair<const char*, std::string> broken[] = {
+        {"DDE_TAGNAME_FILE", root / "nothere.x"}, {"DDE_LINKTOPIC", ""}, {"DDE_HISTDATA_FOLDER", ""}};
+    for (const auto& [key, value] : broken) {
+        const std::string good = AppConfig().item(key);
+        AppConfig().setItem(key, value);
+        EXPECT_FALSE(service.IsConfigured()) << key;
+        AppConfig().setItem(key, good);
+    }
 }
 
-TEST_F(Service, TimerTickOutsideTheMinuteStartsNoCycle) {
+TEST_F(Service, TimerTickExportsFromLastRunToTheCurrentHourOnlyAtTheMinute) {
+    form.initOk = true;
     AppConfig().setItem("MINUTES_AFTER_HOUR", "6");
     service.SetServiceMode(1);
     service.OnTimerTick();
     EXPECT_EQ(0, form.inits);
-}
-
-TEST_F(Service, TimerTickAtTheMinuteExportsFromLastRunToTheCurrentHour) {
-    form.initOk = true;
-    service.SetServiceMode(1);
+    AppConfig().setItem("MINUTES_AFTER_HOUR", "5");
     service.OnTimerTick();
     EXPECT_EQ(1, list.CountOf("Timer Fired. About to Process Data Files Starting: 03-25-2011 11:00:00"));
     ASSERT_FALSE(form.hours.empty());
@@ -201,16 +185,14 @@ TEST_F(Service, ManualRunExportsTheRangeInManualModeAndLeavesLastRunAlone) {
     EXPECT_TRUE(view.wasBusy);
     EXPECT_FALSE(view.busy);
     EXPECT_EQ("", view.progress);
-}
 
-TEST_F(Service, ManualRunReportsAFailedCycleAndPutsThePointerBack) {
-    form.initOk = false;
+    form.initOk = false;  // a failed cycle is reported and the pointer put back
     EXPECT_FALSE(service.RunManually(DateTime{2011, 3, 25, 8, 0, 0}, DateTime{2011, 3, 25, 9, 0, 0}));
     EXPECT_EQ(1, list.CountOf("Complete Manual process HistData files, status: False"));
     EXPECT_FALSE(view.busy);
 }
 
-TEST_F(Service, ManualRunNeverMovesLastRunEvenWhenManualModeIsRefused) {
+TEST_F(Service, ManualRunNeverMovesLastRunEvenWhenManualModeIsRefusedOrTheServiceResumesDuringIt) {
     form.initOk = true;
     service.SetServiceMode(1);
     AppConfig().setItem("DDE_LGH_FOLDER", root / "missing");
@@ -218,12 +200,11 @@ TEST_F(Service, ManualRunNeverMovesLastRunEvenWhenManualModeIsRefused) {
     EXPECT_EQ(1, list.CountOf(kNotConfiguredLine));
     EXPECT_EQ(2u, form.hours.size());
     EXPECT_EQ("03-25-2011 11:00:00", AppConfig().item("LAST_RUN"));
-}
 
-TEST_F(Service, ResumingTheServiceDuringAManualRunDoesNotMoveLastRun) {
-    form.initOk = true;
-    form.onRequest = [&] { service.SetServiceMode(1); };  // Close pressed inside a wait
-    // An end past the current hour would have pushed LAST_RUN beyond hours not yet exported.
+    // Resuming the service inside a wait must not push LAST_RUN past hours not yet exported.
+    AppConfig().setItem("DDE_LGH_FOLDER", root / "lgh");
+    service.SetServiceMode(2);
+    form.onRequest = [&] { service.SetServiceMode(1); };
     service.RunManually(DateTime{2011, 3, 25, 12, 0, 0}, DateTime{2011, 3, 25, 16, 0, 0});
     EXPECT_TRUE(service.ServiceRunning());
     EXPECT_EQ("03-25-2011 11:00:00", AppConfig().item("LAST_RUN"));

@@ -30,6 +30,14 @@ protected:
         }
         return out;
     }
+    int At(const std::string& tag) {
+        const Tags& all = selection.AllTags();
+        return static_cast<int>(std::find(all.begin(), all.end(), tag) - all.begin());
+    }
+    // Single adds, so the filtered list takes this order.
+    void AddOneByOne(const Tags& tags) {
+        for (const std::string& tag : tags) selection.AddSelected({At(tag)});
+    }
 
     HashTable<std::string> allTable, filterTable;
     TagSelection selection;
@@ -37,13 +45,12 @@ protected:
 
 TEST_F(TagSelectionTest, AddingSelectedTagsSkipsOnesAlreadyChosenButKeepsOtherLetterCase) {
     Load({"FT101", "ft101", "LT200", "PT300"}, {"FT101"});
-    Tags all = selection.AllTags();
-    auto at = [&](const std::string& tag) { return static_cast<int>(std::find(all.begin(), all.end(), tag) - all.begin()); };
+    const Tags all = selection.AllTags();
 
     EXPECT_EQ(0u, selection.AddSelected({}));
     EXPECT_EQ(1u, selection.FilterTags().size());
 
-    EXPECT_EQ(2u, selection.AddSelected({at("PT300"), at("ft101"), at("FT101")}));
+    EXPECT_EQ(2u, selection.AddSelected({At("PT300"), At("ft101"), At("FT101")}));
     ASSERT_EQ(3u, selection.FilterTags().size());
     EXPECT_TRUE(selection.IsInFilterList("ft101"));
     EXPECT_TRUE(selection.IsInFilterList("PT300"));
@@ -56,17 +63,13 @@ TEST_F(TagSelectionTest, AddingSelectedTagsSkipsOnesAlreadyChosenButKeepsOtherLe
     }
     EXPECT_EQ(expected, added);
 
-    EXPECT_EQ(0u, selection.AddSelected({at("PT300")}));
+    EXPECT_EQ(0u, selection.AddSelected({At("PT300")}));
     EXPECT_EQ(3u, selection.FilterTags().size());
 }
 
 TEST_F(TagSelectionTest, RemovingTheFirstAndThirdOfFiveKeepsTheOthersInOrder) {
     Load({"A", "B", "C", "D", "E"}, {});
-    // Build the filtered list in a known order through single adds.
-    for (const char* tag : {"A", "B", "C", "D", "E"}) {
-        const Tags& all = selection.AllTags();
-        selection.AddSelected({static_cast<int>(std::find(all.begin(), all.end(), tag) - all.begin())});
-    }
+    AddOneByOne({"A", "B", "C", "D", "E"});
     ASSERT_EQ((Tags{"A", "B", "C", "D", "E"}), selection.FilterTags());
     selection.RemoveSelected({});
     EXPECT_EQ(5u, selection.FilterTags().size());
@@ -87,32 +90,23 @@ TEST_F(TagSelectionTest, RemovingOneOfTwoCopiesFromAHandEditedListKeepsTheTagCho
     EXPECT_EQ(1, std::count(selection.FilterTags().begin(), selection.FilterTags().end(), "A"));
 }
 
-TEST_F(TagSelectionTest, OkRewritesTheFilteredTableNumberedInListOrder) {
+TEST_F(TagSelectionTest, OkRewritesTheFilteredTableInListOrderAndClosingWithoutOkRestoresIt) {
     Load({"A", "B", "C"}, {"OLD1", "OLD2", "OLD3", "OLD4"});
     selection.RemoveAll();
-    for (const char* tag : {"C", "A", "B"}) {
-        const Tags& all = selection.AllTags();
-        selection.AddSelected({static_cast<int>(std::find(all.begin(), all.end(), tag) - all.begin())});
-    }
+    AddOneByOne({"C", "A", "B"});
     selection.Commit();
     EXPECT_EQ((Tags{"C", "A", "B"}), StoredFilter());
     EXPECT_EQ(3, filterTable.Count());
 
     selection.RemoveAll();
+    selection.Revert();
+    EXPECT_EQ((Tags{"C", "A", "B"}), selection.FilterTags());
+    EXPECT_TRUE(selection.IsInFilterList("A"));
+    EXPECT_EQ((Tags{"C", "A", "B"}), StoredFilter());
+
+    selection.RemoveAll();
     selection.Commit();
     EXPECT_EQ(0, filterTable.Count());
-}
-
-TEST_F(TagSelectionTest, ClosingWithoutOkRestoresTheListsOfTheLastOk) {
-    Load({"A", "B", "C"}, {"B"});
-    selection.AddAll();
-    selection.Commit();
-    const Tags committed = selection.FilterTags();
-    selection.RemoveAll();
-    selection.Revert();
-    EXPECT_EQ(committed, selection.FilterTags());
-    EXPECT_TRUE(selection.IsInFilterList("A"));
-    EXPECT_EQ(committed, StoredFilter());
 }
 
 TEST_F(TagSelectionTest, AddingAllOfFiftyThousandTagsKeepsEachOnceInOrder) {

@@ -1,13 +1,10 @@
-// A week of the hourly service on a fake clock: the real start-up, timer test, export cycle,
-// request session, CSV move, logger and INI store, with only DDE and HistData's window played
-// by fakes. It looks for what only shows over many hours: a skipped or repeated hour, a
-// LAST_RUN that drifts, a log that spans days or loses its trail, old logs that never go.
+// A week of the hourly service on a fake clock with only DDE and HistData's window faked: finds a
+// skipped or repeated hour, a drifting LAST_RUN, a log that spans days, old logs that never go.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <memory>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -55,13 +52,11 @@ public:
 
 std::string HourFileName(const DateTime& hour) { return FormatPattern(hour, "yyyymmddhh") + ".CSV"; }
 
-// What one program run holds between start and exit: the DDE window over the fakes, the
-// cycle and the service behind the main window.
+// What one program run holds between start and exit.
 struct ProgramRun {
     explicit ProgramRun(test::FakeClock& clock) : host(clock) {
         host.WindowPresent();
-        // Each hour's file carries its own name, so a file moved under the wrong name or
-        // overwritten by another hour shows in the output folder.
+        // Each hour's file carries its own name, so a misnamed or overwritten file shows.
         channel.onWriteFile = [](const std::string& path) {
             const std::string stem = path.substr(path.find_last_of('\\') + 1, 10);
             test::WriteFile(path, "$date,$time,A,B,C\r\n" + stem + ",00:00:00,1,2,3\r\n" + stem +
@@ -78,8 +73,7 @@ struct ProgramRun {
 
 class SimulatedWeek : public ::testing::Test {
 protected:
-    // Monday 2011-06-06 10:30, well away from any change of daylight saving time, so the
-    // file times set below mean the same hour in every time zone.
+    // Far from any daylight saving change, so file times mean the same hour in every zone.
     static constexpr DateTime kStart{2011, 6, 6, 10, 30, 0};
     static constexpr DateTime kFirstHour{2011, 6, 6, 10, 0, 0};
 
@@ -125,9 +119,8 @@ protected:
         AppLog().closeLog();
     }
 
-    // Minute ticks of the service timer up to and including `until`. The live log's time is
-    // kept in step with the fake clock, as the disk would record it, so retention sees the
-    // ages a real week would leave. Checks each change of log file as it happens.
+    // Minute ticks up to `until`; the live log's time follows the fake clock so retention sees
+    // a real week's ages. Each change of log file is checked as it happens.
     void RunUntil(const DateTime& until) {
         while (clock.Now() < until) {
             clock.Advance(60);
@@ -178,8 +171,7 @@ protected:
         return messages;
     }
 
-    // Starts the program at kStart and runs the service for the 168 hours up to the next
-    // Monday's 10:05 cycle.
+    // The 168 hours from kStart up to the next Monday's 10:05 cycle.
     void RunTheWeek() {
         ASSERT_TRUE(Start());
         run = std::make_unique<ProgramRun>(clock);
@@ -212,8 +204,7 @@ TEST_F(SimulatedWeek, ExportsEveryHourOnceAndKeepsOneLogFilePerDay) {
     ExpectOutputHolds(168);
     ExpectLastRunStoredAndReloads("2011-06-13 10:00:00");
 
-    // Retention ran once, at start-up: the old file went then, the younger one is still there
-    // because the running program never prunes again.
+    // Retention ran only at start-up: the old file went, the younger one stays.
     std::vector<std::string> expectedLogs = {"06_01_2011__09_00_00_pelomark.log",
                                              "06_06_2011__10_30_00_pelomark.log"};
     for (int day = 7; day <= 13; ++day) {
@@ -248,8 +239,7 @@ TEST_F(SimulatedWeek, RestartAfterADayOffPrunesOldLogsAndCatchesUpTheMissedHours
     clock.Set(DateTime{2011, 6, 14, 11, 30, 0});
     ASSERT_TRUE(Start());
     std::vector<std::string> logs = test::FilesIn(LogFolder());
-    // Last written 06-06 23:05 and 06-01: more than seven days ago. 06-07's file, last written
-    // at 23:05 that day, is six and a half days old and stays.
+    // 06-01's and 06-06's files are over seven days old; 06-07's (23:05) is six and a half.
     EXPECT_EQ(logs.end(), std::find(logs.begin(), logs.end(), "06_01_2011__09_00_00_pelomark.log"));
     EXPECT_EQ(logs.end(), std::find(logs.begin(), logs.end(), "06_06_2011__10_30_00_pelomark.log"));
     EXPECT_NE(logs.end(), std::find(logs.begin(), logs.end(), "06_07_2011__00_05_00_pelomark.log"));
@@ -257,9 +247,8 @@ TEST_F(SimulatedWeek, RestartAfterADayOffPrunesOldLogsAndCatchesUpTheMissedHours
     EXPECT_EQ(LogFolder() + "\\06_14_2011__11_30_00_pelomark.log", AppLog().CurrentFile());
     EXPECT_EQ(AppLog().CurrentFile() + "\r\n", test::ReadFile(HandleFile()));
     const std::vector<std::string> messages = LiveLogMessages();
-    EXPECT_NE(messages.end(), std::find_if(messages.begin(), messages.end(), [](const std::string& m) {
-                  return m.rfind("Removed 2 logs. Freed ", 0) == 0;
-              }));
+    EXPECT_TRUE(std::any_of(messages.begin(), messages.end(),
+                            [](const std::string& m) { return m.rfind("Removed 2 logs. Freed ", 0) == 0; }));
 
     run = std::make_unique<ProgramRun>(clock);
     run->service.SetServiceMode(1);

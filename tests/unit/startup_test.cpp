@@ -22,13 +22,11 @@ public:
     int32_t Show(const std::string& prompt, int32_t buttons, const std::optional<std::string>& title,
                  const std::optional<std::string>&, const std::optional<int32_t>&) override {
         prompts.push_back(prompt);
-        lastButtons = buttons;
-        lastTitle = title.value_or("");
+        shown = std::to_string(buttons) + "|" + title.value_or("");
         return 1;
     }
     std::vector<std::string> prompts;
-    int32_t lastButtons = -1;
-    std::string lastTitle;
+    std::string shown;
 };
 
 // The log lines without their "hh:mm:ss : " stamp.
@@ -73,26 +71,12 @@ protected:
 TEST_F(StartupTest, FirstStartWritesTheSeventeenDefaultsInBucketOrder) {
     ASSERT_TRUE(Start());
     const std::vector<std::string> expected = {
-        "DDE_TAGNAME_FILE=",
-        "DDE_LINKTOPIC=",
-        "LAST_RUN=03-24-2011 00:00:00",
-        "VALIDTRENDBYTES=",
-        "DDE_SAVECACHE=FALSE",
-        "SELECTALLTAGS=TRUE",
-        "KEEP_LOGS_FOR=1000",
-        "VERBOSITY=0",
-        "MINUTES_AFTER_HOUR=0",
-        "DDE_MAX_BUFFER_SIZE=500",
-        "DDE_DURATION=59m",
-        "DDE_TIMEOUT=600",
-        "HELPTOPIC=12120",
-        "DDE_INTERVAL=1m",
-        "OUTPUT_FOLDER=" + program.path() + "\\cache",
-        "DDE_LGH_FOLDER=",
-        "DDE_HISTDATA_FOLDER=",
-    };
-    std::vector<std::string> lines = test::ReadLines(IniFile());
-    EXPECT_EQ(expected, lines);
+        "DDE_TAGNAME_FILE=",   "DDE_LINKTOPIC=",     "LAST_RUN=03-24-2011 00:00:00", "VALIDTRENDBYTES=",
+        "DDE_SAVECACHE=FALSE", "SELECTALLTAGS=TRUE", "KEEP_LOGS_FOR=1000",           "VERBOSITY=0",
+        "MINUTES_AFTER_HOUR=0", "DDE_MAX_BUFFER_SIZE=500", "DDE_DURATION=59m",       "DDE_TIMEOUT=600",
+        "HELPTOPIC=12120",     "DDE_INTERVAL=1m",    "OUTPUT_FOLDER=" + program.path() + "\\cache",
+        "DDE_LGH_FOLDER=",     "DDE_HISTDATA_FOLDER="};
+    EXPECT_EQ(expected, test::ReadLines(IniFile()));
     EXPECT_TRUE(shower.prompts.empty());
     EXPECT_TRUE(ConfigurationUsable());
 }
@@ -114,28 +98,24 @@ TEST_F(StartupTest, IdentificationRecordOpensTheLogAndTheHandleFileNamesIt) {
     EXPECT_NE(std::string::npos, handle.find("03_25_2011__14_05_09_pelomark.log"));
 }
 
-TEST_F(StartupTest, VerbosityIsClampedAndWrittenBack) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"7", "2"}, {"-3", "0"}, {"abc", "0"}, {"1", "1"}, {"1.6", "2"}, {"", "0"}};
-    for (const auto& [stored, expected] : cases) {
-        SCOPED_TRACE(stored);
-        WriteIni(std::string("VERBOSITY=") + stored + "\r\n");
+TEST_F(StartupTest, VerbosityAndLogKeepingAreClampedInMemoryButTheFileIsNotRewritten) {
+    struct Case {
+        const char *key, *stored, *expected;
+    };
+    const Case cases[] = {{"VERBOSITY", "7", "2"},        {"VERBOSITY", "-3", "0"},     {"VERBOSITY", "abc", "0"},
+                          {"VERBOSITY", "1", "1"},        {"VERBOSITY", "1.6", "2"},    {"VERBOSITY", "", "0"},
+                          {"KEEP_LOGS_FOR", "0", "1"},    {"KEEP_LOGS_FOR", "-5", "1"}, {"KEEP_LOGS_FOR", "abc", "1000"},
+                          {"KEEP_LOGS_FOR", "30", "30"},  {"KEEP_LOGS_FOR", "99999999999", "32767"}};
+    for (const Case& c : cases) {
+        const std::string record = std::string(c.key) + "=" + c.stored + "\r\n";
+        SCOPED_TRACE(record);
+        WriteIni(record);
         ASSERT_TRUE(Start());
-        EXPECT_EQ(expected, AppConfig().item("VERBOSITY"));
-        EXPECT_EQ(std::stoi(expected), AppLog().Verbosity());
-        // The file itself is not rewritten by start-up.
-        EXPECT_EQ(std::string("VERBOSITY=") + stored + "\r\n", test::ReadFile(IniFile()));
-    }
-}
-
-TEST_F(StartupTest, KeepLogsForIsRaisedToOneAndNonNumericMeansAThousand) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"0", "1"}, {"-5", "1"}, {"abc", "1000"}, {"30", "30"}, {"99999999999", "32767"}};
-    for (const auto& [stored, expected] : cases) {
-        SCOPED_TRACE(stored);
-        WriteIni(std::string("KEEP_LOGS_FOR=") + stored + "\r\n");
-        ASSERT_TRUE(Start());
-        EXPECT_EQ(expected, AppConfig().item("KEEP_LOGS_FOR"));
+        EXPECT_EQ(c.expected, AppConfig().item(c.key));
+        if (std::string(c.key) == "VERBOSITY") {
+            EXPECT_EQ(std::stoi(c.expected), AppLog().Verbosity());
+        }
+        EXPECT_EQ(record, test::ReadFile(IniFile()));
     }
 }
 
@@ -177,8 +157,7 @@ TEST_F(StartupTest, UnreadableConfigurationShowsTheBoxAndStopsStartUp) {
     EXPECT_FALSE(Start());
     EXPECT_FALSE(ConfigurationUsable());
     ASSERT_EQ(std::vector<std::string>{"Unable to read configuration at " + IniFile()}, shower.prompts);
-    EXPECT_EQ(48, shower.lastButtons);
-    EXPECT_EQ("Unable to start HistData to Brel Qorp", shower.lastTitle);
+    EXPECT_EQ("48|Unable to start HistData to Brel Qorp", shower.shown);
 
     std::vector<std::string> messages = LogMessages(program / "log");
     EXPECT_EQ("Brel Qorp Utility to request CSV files from WonderWare HistData", messages.at(0));

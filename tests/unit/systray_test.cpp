@@ -14,16 +14,13 @@ TEST(TrayMouseActions, NamesTheTenMouseMessagesAndReportsAnyOtherByNumber) {
     EXPECT_EQ("OTHER....: 1024", MouseActionName(1024));
 }
 
-TEST(TrayTip, PadsAShortTextWithATerminatorAndBlanks) {
+TEST(TrayTip, PadsAShortTextWithATerminatorAndBlanksAndCutsALongOneSoItStaysTerminated) {
     std::string field = MakeTipField("HistDataToQorp");
     ASSERT_EQ(64u, field.size());
     EXPECT_EQ(std::string("HistDataToQorp\0", 15), field.substr(0, 15));
     EXPECT_EQ(std::string(49, ' '), field.substr(15));
-}
 
-TEST(TrayTip, CutsALongTextSoTheFieldStaysTerminated) {
-    std::string text(70, 'x');
-    std::string field = MakeTipField(text);
+    field = MakeTipField(std::string(70, 'x'));
     ASSERT_EQ(64u, field.size());
     EXPECT_EQ(std::string(63, 'x'), field.substr(0, 63));
     EXPECT_EQ('\0', field[63]);

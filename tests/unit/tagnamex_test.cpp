@@ -27,7 +27,7 @@ protected:
     }
 };
 
-TEST_F(TagnameXParserTest, ReadsAHeaderOnlyFileAsAnEmptyListThatCannotBeRead) {
+TEST_F(TagnameXParserTest, ReadsAHeaderOnlyFileAsAnEmptyListAndFailsOnAMissingOrTooShortFile) {
     test::WriteTagnameX(path, {});
     TagnameXParser reader;
     EXPECT_TRUE(reader.ReadTAGNAMEXfile(path));
@@ -41,22 +41,16 @@ TEST_F(TagnameXParserTest, ReadsAHeaderOnlyFileAsAnEmptyListThatCannotBeRead) {
         EXPECT_EQ("Subscript out of range", e.Description());
     }
     EXPECT_THROW(reader.CurrentDESCRIPTION(), VrxError);
-}
 
-TEST_F(TagnameXParserTest, FailsOnAMissingOrTooShortFile) {
-    TagnameXParser reader;
     EXPECT_FALSE(reader.ReadTAGNAMEXfile(sb / "missing.x"));
     test::WriteFile(path, std::string(511, '\0'));
     EXPECT_FALSE(reader.ReadTAGNAMEXfile(path));
     EXPECT_EQ(0, reader.Count());
 }
 
-TEST_F(TagnameXParserTest, IgnoresAShortPieceAfterTheLastWholeRecord) {
-    // The tail is 100 bytes of 'x': parsed as a record it would yield a tag.
+TEST_F(TagnameXParserTest, TrimsNamesKeepsDescriptionsAndIgnoresAShortPieceAfterTheLastRecord) {
+    // A tail of 100 bytes of 'x', parsed as a record, would yield a tag.
     EXPECT_EQ((std::vector<std::string>{"A", "B", "C"}), ReadNames({{"A"}, {"B"}, {"C"}}, 100));
-}
-
-TEST_F(TagnameXParserTest, TrimsNamesButKeepsDescriptionsAndFullLengthNames) {
     const std::string longName(33, 'N');
     test::WriteTagnameX(path, {{"  Pump1  ", "  flow, m3/h  "}, {longName, std::string(51, 'd')}});
     TagnameXParser reader;
@@ -83,16 +77,6 @@ TEST_F(TagnameXParserTest, PassesOverBlankNamesSilentlyAndCountsOnlyTakenTags) {
     EXPECT_FALSE(sb.LoggedStartingWith("TAGNAMEXPARSER_SKIPPED : ,"));
 }
 
-TEST_F(TagnameXParserTest, CannotBeCreatedWithANonNumericVerbosity) {
-    sb.Set("VERBOSITY", "loud");
-    try {
-        TagnameXParser reader;
-        FAIL() << "creation must fail";
-    } catch (const VrxError& e) {
-        EXPECT_EQ(13, e.Number());
-    }
-}
-
 TEST_F(TagnameXParserTest, AcceptsExtraTrendBytesOnlyWhenConfigured) {
     const std::vector<TagRecord> records{{"Nine", "", 9}, {"Three", "", 3}, {"Five", "", 5}, {"Byte44", "", 44}};
     EXPECT_EQ((std::vector<std::string>{"Nine"}), ReadNames(records));
@@ -105,7 +89,7 @@ TEST_F(TagnameXParserTest, AcceptsExtraTrendBytesOnlyWhenConfigured) {
     EXPECT_EQ((std::vector<std::string>{"Nine"}), ReadNames(records));
 }
 
-TEST_F(TagnameXParserTest, HandsABadTrendBytePieceToTheCaller) {
+TEST_F(TagnameXParserTest, HandsABadTrendBytePieceToTheCallerAndCannotBeCreatedWithANonNumericVerbosity) {
     TagnameXParser reader;
     const std::pair<const char*, long> cases[] = {{"word", 13}, {"1::9", 13}, {"70000", 6}};
     for (const auto& [value, number] : cases) {
@@ -116,6 +100,13 @@ TEST_F(TagnameXParserTest, HandsABadTrendBytePieceToTheCaller) {
         } catch (const VrxError& e) {
             EXPECT_EQ(number, e.Number()) << value;
         }
+    }
+    sb.Set("VERBOSITY", "loud");
+    try {
+        TagnameXParser another;
+        ADD_FAILURE() << "creation must fail";
+    } catch (const VrxError& e) {
+        EXPECT_EQ(13, e.Number());
     }
 }
 

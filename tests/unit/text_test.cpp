@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/text.h"
@@ -49,15 +51,13 @@ TEST(Text, RecognisesNumbersWithSignGroupsPointAndExponent) {
 }
 
 TEST(Text, ConvertsToIntegersRoundingHalfToEvenWithinRange) {
-    EXPECT_EQ(8, *ToInt16("7.5"));
-    EXPECT_EQ(6, *ToInt16("6.5"));
-    EXPECT_EQ(-2, *ToInt16("-2.5"));
-    EXPECT_EQ(7, *ToInt16("6.51"));
-    EXPECT_EQ(32767, *ToInt16("32767.4"));
-    EXPECT_EQ(-32768, *ToInt16("-32768"));
-    EXPECT_FALSE(ToInt16("32767.5").has_value());  // rounds to 32768
-    EXPECT_FALSE(ToInt16("-32769").has_value());
-    EXPECT_FALSE(ToInt16("ten").has_value());
+    const std::pair<const char*, std::optional<int>> cases[] = {
+        {"7.5", 8}, {"6.5", 6}, {"-2.5", -2}, {"6.51", 7}, {"32767.4", 32767}, {"-32768", -32768},
+        {"32767.5", std::nullopt} /* rounds to 32768 */, {"-32769", std::nullopt}, {"ten", std::nullopt}};
+    for (const auto& [text, value] : cases) {
+        const auto got = ToInt16(text);
+        EXPECT_EQ(value, got ? std::optional<int>(*got) : std::nullopt) << text;
+    }
 
     EXPECT_EQ(2147483647, *ToInt32("2,147,483,647"));
     EXPECT_FALSE(ToInt32("2147483648").has_value());
@@ -67,14 +67,10 @@ TEST(Text, ConvertsToIntegersRoundingHalfToEvenWithinRange) {
 }
 
 TEST(Text, ReadsBooleansAsWordsOrNumbers) {
-    EXPECT_EQ(true, ParseBool("TRUE"));
-    EXPECT_EQ(true, ParseBool("true"));
-    EXPECT_EQ(false, ParseBool("False"));
-    EXPECT_EQ(true, ParseBool("-1"));
-    EXPECT_EQ(true, ParseBool("0.5"));
-    EXPECT_EQ(false, ParseBool("0"));
-    EXPECT_FALSE(ParseBool("yes").has_value());
-    EXPECT_FALSE(ParseBool("").has_value());
+    const std::pair<const char*, std::optional<bool>> cases[] = {
+        {"TRUE", true}, {"true", true}, {"False", false}, {"-1", true},
+        {"0.5", true},  {"0", false},   {"yes", std::nullopt}, {"", std::nullopt}};
+    for (const auto& [text, value] : cases) EXPECT_EQ(value, ParseBool(text)) << text;
 }
 
 TEST(Text, FormatsNumbersWithThousandsGroupsAndFixedDecimals) {
