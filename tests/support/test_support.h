@@ -3,8 +3,10 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+#include <optional>
 #include "core/clock.h"
 #include "core/datetime.h"
+#include "logging/msgbox.h"
 
 namespace hdq::test {
 
@@ -37,6 +39,19 @@ public:
 private:
     DateTime now_;
     uint32_t tick_ = 0;
+};
+
+// Records the message boxes the program would show and answers OK.
+class RecordingShower : public MessageShower {
+public:
+    int32_t Show(const std::string& prompt, int32_t buttons, const std::optional<std::string>& title,
+                 const std::optional<std::string>&, const std::optional<int32_t>&) override {
+        prompts.push_back(prompt);
+        calls.push_back(prompt + "|" + std::to_string(buttons) + "|" + title.value_or("-"));
+        return 1;
+    }
+    std::vector<std::string> prompts;
+    std::vector<std::string> calls;  // "prompt|buttons|title", "-" for no title
 };
 
 std::string ReadFile(const std::string& path);                 // "" when missing

@@ -34,15 +34,6 @@ namespace {
 
 constexpr int kKills = 200;
 
-class CountingShower : public MessageShower {
-public:
-    int32_t Show(const std::string& prompt, int32_t, const std::optional<std::string>&,
-                 const std::optional<std::string>&, const std::optional<int32_t>&) override {
-        prompts.push_back(prompt);
-        return 1;
-    }
-    std::vector<std::string> prompts;
-};
 
 // Starts a saver on `ini`, waits until it has finished its first save, lets it run on for
 // `delay` and kills it. Returns "" when all went as planned, else what went wrong.
@@ -209,7 +200,7 @@ TEST_F(IniCrashSafety, SaveKilledAtAnyMomentLeavesTheWholeOldOrNewFileAndTheProg
     EXPECT_GT(seenB, 0);
 
     const std::string survivor = test::ReadFile(ini);
-    CountingShower shower;
+    test::RecordingShower shower;
     StartupEnvironment env;
     env.shower = &shower;
     ASSERT_TRUE(RunStartup(env));

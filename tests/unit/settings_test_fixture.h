@@ -15,15 +15,6 @@
 
 namespace hdq::settings_test {
 
-class RecordingShower : public MessageShower {
-public:
-    int32_t Show(const std::string& prompt, int32_t buttons, const std::optional<std::string>& title,
-                 const std::optional<std::string>&, const std::optional<int32_t>&) override {
-        calls.push_back(prompt + "|" + std::to_string(buttons) + "|" + title.value_or("-"));
-        return 1;
-    }
-    std::vector<std::string> calls;
-};
 
 class CapturedActivity : public ActivityList {
 public:
@@ -84,7 +75,7 @@ protected:
 
     test::FakeClock clock;
     test::TempFolder program;
-    RecordingShower shower;
+    test::RecordingShower shower;
     CapturedActivity activity;
 };
 

@@ -28,16 +28,6 @@ namespace {
 
 constexpr const char* kPreviousLine = "Previous log file for this session = ";
 
-// The program runs unattended: any message box during the week is a fault.
-class CountingShower : public MessageShower {
-public:
-    int32_t Show(const std::string& prompt, int32_t, const std::optional<std::string>&,
-                 const std::optional<std::string>&, const std::optional<int32_t>&) override {
-        prompts.push_back(prompt);
-        return 1;
-    }
-    std::vector<std::string> prompts;
-};
 
 class QuietView : public ServiceView {
 public:
@@ -183,7 +173,7 @@ protected:
 
     test::TempFolder program;
     test::FakeClock clock{kStart};
-    CountingShower shower;
+    test::RecordingShower shower;
     std::unique_ptr<ProgramRun> run;
     int cycles = 0;
     int dayChanges = 0;

@@ -17,17 +17,6 @@
 namespace hdq {
 namespace {
 
-class RecordingShower : public MessageShower {
-public:
-    int32_t Show(const std::string& prompt, int32_t buttons, const std::optional<std::string>& title,
-                 const std::optional<std::string>&, const std::optional<int32_t>&) override {
-        prompts.push_back(prompt);
-        shown = std::to_string(buttons) + "|" + title.value_or("");
-        return 1;
-    }
-    std::vector<std::string> prompts;
-    std::string shown;
-};
 
 // The log lines without their "hh:mm:ss : " stamp.
 std::vector<std::string> LogMessages(const std::string& logFolder) {
@@ -65,7 +54,7 @@ protected:
 
     test::TempFolder program;
     test::FakeClock clock{DateTime{2011, 3, 25, 14, 5, 9}};
-    RecordingShower shower;
+    test::RecordingShower shower;
 };
 
 TEST_F(StartupTest, FirstStartWritesTheSeventeenDefaultsInBucketOrder) {
@@ -157,7 +146,7 @@ TEST_F(StartupTest, UnreadableConfigurationShowsTheBoxAndStopsStartUp) {
     EXPECT_FALSE(Start());
     EXPECT_FALSE(ConfigurationUsable());
     ASSERT_EQ(std::vector<std::string>{"Unable to read configuration at " + IniFile()}, shower.prompts);
-    EXPECT_EQ("48|Unable to start HistData to Brel Qorp", shower.shown);
+    EXPECT_EQ("Unable to read configuration at " + IniFile() + "|48|Unable to start HistData to Brel Qorp", shower.calls.at(0));
 
     std::vector<std::string> messages = LogMessages(program / "log");
     EXPECT_EQ("Brel Qorp Utility to request CSV files from WonderWare HistData", messages.at(0));
