@@ -94,10 +94,8 @@ bool FrmDDE::CheckFileExist() {
         Log("Warning: No data in WonderWare for " + startDateText_, 2);
         fsys::DeleteFile(csvPath_);
         return false;
-    } catch (const VrxError& e) {
-        LogError(e.Number(), e.Description());
-    } catch (const std::exception& e) {
-        LogError(51, e.what());
+    } catch (const std::exception&) {
+        LogCurrentFailure();
     }
     // The hour has failed: its file must not travel to the output folder with the next
     // successful hour's move.

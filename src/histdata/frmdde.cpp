@@ -66,6 +66,16 @@ void FrmDDE::LoadTagnameFile() {
     dictionary_ = std::move(reader);
 }
 
+void FrmDDE::LogCurrentFailure() {
+    try {
+        throw;
+    } catch (const VrxError& e) {
+        LogError(e.Number(), e.Description());
+    } catch (const std::exception& e) {
+        LogError(51, e.what());  // an internal error of the platform
+    }
+}
+
 void FrmDDE::SetStartDate(const DateTime& value) {
     if (value.IsValid()) {
         startDate_ = value;
@@ -158,10 +168,8 @@ bool FrmDDE::SetupDDE() {
         host_.WaitPumpingMessages(kPauseMs);
         Log("End setup DDE ...", 2);
         return true;
-    } catch (const VrxError& e) {
-        LogError(e.Number(), e.Description());
-    } catch (const std::exception& e) {
-        LogError(51, e.what());
+    } catch (const std::exception&) {
+        LogCurrentFailure();
     }
     return false;
 }
@@ -210,10 +218,8 @@ bool FrmDDE::PokeTagnames() {
         }
         Log("End poking " + std::to_string(n) + " tagnames ...", 2);
         return true;
-    } catch (const VrxError& e) {
-        LogError(e.Number(), e.Description());
-    } catch (const std::exception& e) {
-        LogError(51, e.what());
+    } catch (const std::exception&) {
+        LogCurrentFailure();
     }
     return false;
 }

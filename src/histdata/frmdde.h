@@ -52,6 +52,8 @@ private:
 
     void Log(const std::string& text, int level);
     void LogError(long number, const std::string& description, int level = 1);
+    // From inside a catch: the "ERROR (n): " line of the exception being handled.
+    void LogCurrentFailure();
     void Poke(const std::string& item, const std::string& value);
     void LogPoked(const char* prefix);
 

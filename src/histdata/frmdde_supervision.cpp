@@ -44,10 +44,8 @@ bool FrmDDE::CheckHistDataRunning() {
         const bool running = host_.IsAppRunningTitled(kHistDataTitle);
         Log("End checking histdata.exe is running", 2);
         return running;
-    } catch (const VrxError& e) {
-        LogError(e.Number(), e.Description());
-    } catch (const std::exception& e) {
-        LogError(51, e.what());
+    } catch (const std::exception&) {
+        LogCurrentFailure();
     }
     LogActivity(
         "Unable to start/restart/communicate with HISTDATA.EXE, make sure configuration points to executable. \r\n"

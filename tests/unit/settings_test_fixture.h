@@ -11,18 +11,12 @@
 
 #include "app/globals.h"
 #include "app/shared.h"
+#include "fake_dde.h"
 #include "test_support.h"
 
 namespace hdq::settings_test {
 
 
-class CapturedActivity : public ActivityList {
-public:
-    int Count() const override { return static_cast<int>(lines.size()); }
-    void Clear() override { lines.clear(); }
-    void Append(const std::string& line) override { lines.push_back(line); }
-    std::vector<std::string> lines;
-};
 
 class SettingsFixture : public ::testing::Test {
 protected:
@@ -76,7 +70,7 @@ protected:
     test::FakeClock clock;
     test::TempFolder program;
     test::RecordingShower shower;
-    CapturedActivity activity;
+    test::RecordingActivityList activity;
 };
 
 }  // namespace hdq::settings_test

@@ -13,6 +13,7 @@
 #include "app/shared.h"
 #include "core/files.h"
 #include "settings/shelllink_win32.h"
+#include "fake_dde.h"
 #include "test_support.h"
 
 namespace hdq {
@@ -53,13 +54,6 @@ LinkContents ReadLink(const std::string& linkFile) {
     return c;
 }
 
-class CapturedActivity : public ActivityList {
-public:
-    int Count() const override { return static_cast<int>(lines.size()); }
-    void Clear() override { lines.clear(); }
-    void Append(const std::string& line) override { lines.push_back(line); }
-    std::vector<std::string> lines;
-};
 
 class ShellLinkTest : public ::testing::Test {
 protected:
@@ -75,7 +69,7 @@ protected:
         SetActivityList(nullptr);
         CoUninitialize();
     }
-    CapturedActivity activity;
+    test::RecordingActivityList activity;
     std::string link;
 };
 
