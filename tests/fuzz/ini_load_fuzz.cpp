@@ -8,15 +8,9 @@
 #include "core/files.h"
 #include "test_support.h"
 
-namespace {
-hdq::test::TempFolder& Folder() {
-    static hdq::test::TempFolder folder;
-    return folder;
-}
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const std::string path = Folder() / "fuzz.ini";
+    static const hdq::test::TempFolder folder;
+    const std::string path = folder / "fuzz.ini";
     hdq::fsys::WriteAll(path, std::string(reinterpret_cast<const char*>(data), size));
     hdq::VRXConfiguration config;
     config.setPath(path);

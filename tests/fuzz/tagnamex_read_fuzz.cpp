@@ -8,13 +8,6 @@
 #include "tagdict/tagnamex.h"
 #include "test_support.h"
 
-namespace {
-hdq::test::TempFolder& Folder() {
-    static hdq::test::TempFolder folder;
-    return folder;
-}
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static bool configured = [] {
         hdq::AppConfig().DefineTree("VERBOSITY", "0");
@@ -22,7 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return true;
     }();
     (void)configured;
-    const std::string path = Folder() / "tagname.x";
+    static const hdq::test::TempFolder folder;
+    const std::string path = folder / "tagname.x";
     hdq::fsys::WriteAll(path, std::string(reinterpret_cast<const char*>(data), size));
     hdq::TagnameXParser reader;
     reader.ReadTAGNAMEXfile(path);

@@ -11,17 +11,15 @@ namespace hdq::test {
 
 // Z:\... form of a Linux path (Wine maps / to Z:), backslashes.
 std::string WinPath(const std::string& unixOrWinPath);
-// Folder of the built HistDataToQorp.exe and of the stand-in histdata.exe.
-std::string BuiltExe();        // ...\HistDataToQorp.exe
-std::string BuiltStandIn();    // ...\histdata.exe
+std::string BuiltExe();  // ...\HistDataToQorp.exe of this build
 
 // Runs a process; it is killed (TerminateProcess) when the object goes away unless it ended.
 class Process {
 public:
     Process() = default;
-    ~Process();
-    Process(Process&&) noexcept;
-    Process& operator=(Process&&) noexcept;
+    ~Process() { Kill(); }
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
     bool Start(const std::string& exe, const std::string& args = "", const std::string& workDir = "");
     bool WaitExit(DWORD ms, DWORD* exitCode = nullptr);
     bool Running() const;
@@ -35,14 +33,13 @@ private:
 // Pumps this thread's messages while polling until pred() or the time runs out.
 bool WaitUntil(const std::function<bool()>& pred, DWORD timeoutMs, DWORD stepMs = 50);
 
-HWND FindTopWindow(const std::string& title, DWORD timeoutMs = 10000);     // exact title
-HWND FindTopWindowOfProcess(DWORD pid, const std::string& title, DWORD timeoutMs = 10000);
-HWND FindChildByText(HWND parent, const std::string& text);                // buttons, labels
+HWND FindTopWindowOfProcess(DWORD pid, const std::string& title, DWORD timeoutMs = 10000);  // exact title
+HWND FindChildByText(HWND parent, const std::string& text);  // buttons, labels
 HWND FindChildById(HWND parent, int id);
 std::string WindowText(HWND h);
 bool IsShown(HWND h);
 
-void Click(HWND button);                        // BM_CLICK, sent (returns after the handler)
+void Click(HWND button);                        // sent: returns after the handler
 void PostClick(HWND button);                    // posted; for buttons that open modal dialogs
 void SetText(HWND edit, const std::string& text);
 std::vector<std::string> ListBoxItems(HWND list);

@@ -2,6 +2,9 @@
 
 #include <string.h>
 
+#include <algorithm>
+
+#include "app/resource.h"
 #include "platform/platform_res.h"
 #include "platform/systray_win32.h"
 
@@ -10,6 +13,30 @@ namespace hdq::test {
 std::string InstallProgram(const TempFolder& programFolder) {
     const std::string exe = programFolder / "HistDataToQorp.exe";
     return CopyFileA(BuiltExe().c_str(), exe.c_str(), FALSE) ? exe : std::string();
+}
+
+void WriteProgramIni(const std::string& iniPath, const StandIn& standIn, const std::string& topic,
+                     const std::string& outFolder, const IniValues& values) {
+    IniValues ini = {
+        {"DDE_LINKTOPIC", topic}, {"DDE_LGH_FOLDER", standIn.folder()},
+        {"DDE_TAGNAME_FILE", standIn.Path("tagname.x")}, {"DDE_HISTDATA_FOLDER", standIn.folder()},
+        {"OUTPUT_FOLDER", outFolder}, {"MINUTES_AFTER_HOUR", "0"}, {"KEEP_LOGS_FOR", "30"}, {"VERBOSITY", "2"},
+        {"LAST_RUN", "03-24-2011 00:00:00"}, {"HELPTOPIC", "12120"}, {"DDE_TIMEOUT", "600"},
+        {"DDE_MAX_BUFFER_SIZE", "500"},
+        // The step of the cycle is DDE_DURATION: sixty minutes give one request per hour.
+        {"DDE_DURATION", "60m"}, {"DDE_INTERVAL", "1m"}, {"DDE_SAVECACHE", "FALSE"}, {"SELECTALLTAGS", "TRUE"},
+        {"VALIDTRENDBYTES", ""}};
+    std::string text;
+    for (auto& [key, value] : ini) {
+        for (const auto& [k, v] : values) value = k == key ? v : value;
+        text += key + "=" + value + "\r\n";
+    }
+    WriteFile(iniPath, text);
+}
+
+HWND StartProgram(Process& app, const std::string& programFolder) {
+    if (!app.Start(programFolder + "\\HistDataToQorp.exe", "", programFolder)) return nullptr;
+    return FindTopWindowOfProcess(app.Id(), kMainWindowTitle, 15000);
 }
 
 std::string IniValue(const std::string& iniPath, const std::string& key) {
@@ -23,12 +50,9 @@ void SetIniValue(const std::string& iniPath, const std::string& key, const std::
     std::string text;
     bool replaced = false;
     for (const std::string& line : ReadLines(iniPath)) {
-        if (!replaced && line.rfind(key + "=", 0) == 0) {
-            text += key + "=" + value + "\r\n";
-            replaced = true;
-        } else {
-            text += line + "\r\n";
-        }
+        const bool ours = !replaced && line.rfind(key + "=", 0) == 0;
+        text += (ours ? key + "=" + value : line) + "\r\n";
+        replaced = replaced || ours;
     }
     if (!replaced) text += key + "=" + value + "\r\n";
     WriteFile(iniPath, text);
@@ -48,6 +72,41 @@ std::string NewestLog(const std::string& programFolder) {
     const std::string folder = programFolder + "\\log";
     std::vector<std::string> logs = FilesIn(folder);
     return logs.empty() ? std::string() : ReadFile(folder + "\\" + logs.back());
+}
+
+std::vector<std::string> Activity(HWND main) { return ListBoxItems(FindChildById(main, IDC_lstActivityLog)); }
+
+bool AnyStartsWith(const std::vector<std::string>& lines, const std::string& start) {
+    return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return l.rfind(start, 0) == 0; });
+}
+
+bool WaitForActivity(HWND main, const std::vector<std::string>& starts, DWORD ms, const std::function<void()>& poll) {
+    return WaitUntil(
+        [&] {
+            if (poll) poll();
+            const std::vector<std::string> lines = Activity(main);
+            return std::any_of(starts.begin(), starts.end(), [&](const auto& s) { return AnyStartsWith(lines, s); });
+        },
+        ms, 200);
+}
+
+bool RunManual(DWORD pid, HWND main, const std::string& from, const std::string& to) {
+    PostClick(FindChildById(main, IDC_btnManual));
+    HWND dialog = FindTopWindowOfProcess(pid, "Manual Run", 10000);
+    if (!dialog) return false;
+    SetText(FindChildById(dialog, IDC_txtStartDate), from);
+    SetText(FindChildById(dialog, IDC_txtEndDate), to);
+    PostClick(FindChildById(dialog, IDC_btnRun));
+    return true;
+}
+
+std::string Describe(const std::vector<std::string>& activity, const std::string& programFolder,
+                     const StandIn& standIn) {
+    std::string text = "activity:\n";
+    for (const std::string& l : activity) text += "  " + l + "\n";
+    text += "log:\n" + NewestLog(programFolder) + "stand-in transcript:\n";
+    for (const std::string& l : standIn.Transcript()) text += "  " + l + "\n";
+    return text;
 }
 
 bool ExitThroughTray(Process& app, DWORD timeoutMs) {

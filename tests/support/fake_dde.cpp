@@ -12,26 +12,18 @@ namespace hdq::test {
 
 void FakeDdeChannel::SetLinkMode(LinkMode mode) {
     if (mode == LinkMode::None) {
-        if (mode_ != LinkMode::None) events.push_back({DdeEvent::Kind::Disconnect, linkTopic, ""});
         mode_ = LinkMode::None;
         return;
     }
-    events.push_back({DdeEvent::Kind::Connect, linkTopic, ""});
-    if (refuseConnect) {
-        mode_ = LinkMode::None;
-        throw VrxError(dde_err::NoResponse, "No foreign application responded to a DDE initiate");
-    }
+    transcript.push_back("connect " + linkTopic);
     mode_ = LinkMode::Manual;
 }
 
-void FakeDdeChannel::Check(const std::string& item) const {
+void FakeDdeChannel::CheckOpen() const {
     if (mode_ != LinkMode::Manual) throw VrxError(dde_err::NoChannel, "DDE method invoked with no channel open");
-    if (refusedItems.count(item)) {
-        throw VrxError(dde_err::Refused, "Foreign application won't perform DDE method or operation");
-    }
-    if (timedOutItems.count(item)) throw VrxError(dde_err::Timeout, "Timeout occurred while waiting for DDE response");
 }
 
+// The front entry; the last one stays and repeats.
 std::string FakeDdeChannel::Next(std::deque<std::string>& q) {
     if (q.empty()) return "";
     std::string v = q.front();
@@ -40,8 +32,8 @@ std::string FakeDdeChannel::Next(std::deque<std::string>& q) {
 }
 
 void FakeDdeChannel::LinkPoke() {
-    Check(linkItem);
-    events.push_back({DdeEvent::Kind::Poke, linkItem, text});
+    CheckOpen();
+    transcript.push_back(linkItem + "=" + text);
     lastPoked[linkItem] = text;
     if (linkItem == "WRITEFILE") {
         ++writeCount;
@@ -52,40 +44,14 @@ void FakeDdeChannel::LinkPoke() {
 }
 
 void FakeDdeChannel::LinkRequest() {
-    Check(linkItem);
+    CheckOpen();
+    transcript.push_back("?" + linkItem);
     text = linkItem == "ERROR" ? Next(errorAnswers) : lastPoked[linkItem];
-    events.push_back({DdeEvent::Kind::Request, linkItem, text});
-}
-
-std::vector<std::string> FakeDdeChannel::PokedItems() const {
-    std::vector<std::string> items;
-    for (const DdeEvent& e : events) {
-        if (e.kind == DdeEvent::Kind::Poke) items.push_back(e.item);
-    }
-    return items;
-}
-
-std::vector<std::pair<std::string, std::string>> FakeDdeChannel::Pokes() const {
-    std::vector<std::pair<std::string, std::string>> pokes;
-    for (const DdeEvent& e : events) {
-        if (e.kind == DdeEvent::Kind::Poke) pokes.emplace_back(e.item, e.value);
-    }
-    return pokes;
-}
-
-std::vector<std::string> FakeDdeChannel::Transactions() const {
-    std::vector<std::string> out;
-    for (const DdeEvent& e : events) {
-        if (e.kind == DdeEvent::Kind::Poke) out.push_back(e.item);
-        if (e.kind == DdeEvent::Kind::Request) out.push_back("?" + e.item);
-    }
-    return out;
 }
 
 // ---- FakeHistDataHost
 
-bool FakeHistDataHost::IsAppRunningTitled(const std::string& title) {
-    titlesAsked.push_back(title);
+bool FakeHistDataHost::IsAppRunningTitled(const std::string&) {
     if (never_) return false;
     if (static_cast<int>(starts.size()) < startsNeeded_) return false;
     if (startsNeeded_ == 0) return true;
@@ -108,6 +74,27 @@ uint32_t FakeHistDataHost::WaitPumpingMessages(int32_t intervalMs) {
     return 258;
 }
 
+// ---- ScriptedForm
+
+bool ScriptedForm::SendRequest() {
+    // A cycle whose cursor never reaches the end must fail the test, not hang it.
+    if (++requests > 1000) throw VrxError(99999, "runaway cycle");
+    if (onRequest) onRequest(requests);
+    const std::string name = FormatPattern(TruncateToHour(starts.back()), "yyyymmddhh") + ".CSV";
+    WriteFile(CacheFolder() + "\\" + name, "Date,Time,A\r\n03/25/2011,10:00:00,1\r\n");
+    return true;
+}
+
+// ---- RecordingActivityList
+
+long RecordingActivityList::CountOf(const std::string& line) const {
+    return std::count(lines.begin(), lines.end(), line);
+}
+
+bool RecordingActivityList::HasPrefix(const std::string& prefix) const {
+    return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return l.rfind(prefix, 0) == 0; });
+}
+
 // ---- AppSandbox
 
 AppSandbox::AppSandbox() {
@@ -125,18 +112,10 @@ AppSandbox::AppSandbox() {
     cfg.setPath(temp_ / "test.ini");
     cfg.SetLogHandler(&log);
     const std::pair<const char*, std::string> defaults[] = {
-        {"DDE_LINKTOPIC", "tagname"},
-        {"DDE_LGH_FOLDER", ""},
-        {"DDE_TAGNAME_FILE", ""},
-        {"DDE_HISTDATA_FOLDER", ""},
-        {"OUTPUT_FOLDER", temp_.path() + "\\cache"},
-        {"VERBOSITY", "2"},
-        {"HELPTOPIC", "12120"},
-        {"DDE_TIMEOUT", "600"},
-        {"DDE_DURATION", "59m"},
-        {"DDE_INTERVAL", "1m"},
-        {"SELECTALLTAGS", "TRUE"},
-        {"VALIDTRENDBYTES", ""},
+        {"DDE_LINKTOPIC", "tagname"}, {"DDE_LGH_FOLDER", ""},   {"DDE_TAGNAME_FILE", ""},
+        {"DDE_HISTDATA_FOLDER", ""},  {"VERBOSITY", "2"},       {"OUTPUT_FOLDER", temp_.path() + "\\cache"},
+        {"HELPTOPIC", "12120"},       {"DDE_TIMEOUT", "600"},   {"DDE_DURATION", "59m"},
+        {"DDE_INTERVAL", "1m"},       {"SELECTALLTAGS", "TRUE"}, {"VALIDTRENDBYTES", ""},
     };
     for (const auto& [key, value] : defaults) cfg.DefineTree(key, value);
 }
@@ -167,18 +146,14 @@ std::vector<std::string> AppSandbox::LogLines() const {
     return lines;
 }
 
-bool AppSandbox::Logged(const std::string& line) const { return CountLogged(line) > 0; }
-
 int AppSandbox::CountLogged(const std::string& line) const {
     const std::vector<std::string> lines = LogLines();
     return static_cast<int>(std::count(lines.begin(), lines.end(), line));
 }
 
 bool AppSandbox::LoggedStartingWith(const std::string& prefix) const {
-    for (const std::string& l : LogLines()) {
-        if (l.compare(0, prefix.size(), prefix) == 0) return true;
-    }
-    return false;
+    const std::vector<std::string> lines = LogLines();
+    return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return l.rfind(prefix, 0) == 0; });
 }
 
 // ---- DdeFormHarness

@@ -1,38 +1,28 @@
 #pragma once
 // Test doubles for the request session: a recording DDE channel that plays HistData, a
-// HistData host whose window appears when the test says, and a sandbox with the shared
-// objects, a program folder, the settings the session reads and a log to inspect.
+// HistData host whose window appears when the test says, a request window for the export
+// cycle, and a sandbox with the shared objects, a program folder, the settings the session
+// reads and a log to inspect.
 #include <cstdint>
 #include <deque>
 #include <functional>
 #include <map>
-#include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "app/globals.h"
 #include "core/files.h"
 #include "histdata/dde_channel.h"
+#include "histdata/dde_form.h"
 #include "histdata/frmdde.h"
 #include "histdata/host.h"
 #include "test_support.h"
 
 namespace hdq::test {
 
-struct DdeEvent {
-    enum class Kind { Connect, Disconnect, Poke, Request };
-    Kind kind;
-    std::string item;   // link topic for Connect
-    std::string value;  // poked text, or the answer of a request
-};
-
 class FakeDdeChannel : public DdeChannel {
 public:
     // Behaviour, set by the test.
-    bool refuseConnect = false;
-    std::set<std::string> refusedItems;   // poke/request raises 285
-    std::set<std::string> timedOutItems;  // poke/request raises 286
     // Answers of the ERROR item, one per request; the last one repeats.
     std::deque<std::string> errorAnswers{"None"};
     // CSV contents written at FILENAME on each WRITEFILE poke, one per write; the last one
@@ -41,8 +31,8 @@ public:
     // Called on WRITEFILE after the content above (if any) was written.
     std::function<void(const std::string& fileName)> onWriteFile;
 
-    // What happened.
-    std::vector<DdeEvent> events;
+    // What happened, in order: "connect TOPIC", "ITEM=value" for a poke, "?ITEM" for a request.
+    std::vector<std::string> transcript;
     std::map<std::string, std::string> lastPoked;
     int writeCount = 0;
 
@@ -50,13 +40,8 @@ public:
     void LinkPoke() override;
     void LinkRequest() override;
 
-    std::vector<std::string> PokedItems() const;                  // in order
-    std::vector<std::pair<std::string, std::string>> Pokes() const;
-    // Items and requests in order, requests written as "?ITEM".
-    std::vector<std::string> Transactions() const;
-
 private:
-    void Check(const std::string& item) const;
+    void CheckOpen() const;  // poke or request without a conversation raises 293
     static std::string Next(std::deque<std::string>& q);
 };
 
@@ -79,7 +64,6 @@ public:
 
     std::vector<std::string> starts;   // paths started
     std::vector<int32_t> waits;        // intervals waited
-    std::vector<std::string> titlesAsked;
 
 private:
     FakeClock& clock_;
@@ -91,14 +75,34 @@ private:
     uint32_t lastStartTick_ = 0;
 };
 
+// The export cycle's request window: answers as told and leaves a small file in the cache
+// folder for each hour it makes. onRequest lets a test act inside the cycle, as a message
+// dispatched during one of the real window's waits would.
+class ScriptedForm : public DdeForm {
+public:
+    void SetTagList(TagTable* tags) override { tagKeys = tags->Keys(); }
+    bool Init() override { ++inits; return initOk; }
+    void SetStartDate(const DateTime& value) override { starts.push_back(value); }
+    void SetStartTime(const DateTime&) override {}
+    bool SendRequest() override;
+    void ClearMemory() override {}
+
+    bool initOk = true;
+    std::function<void(int)> onRequest;
+    std::vector<DateTime> starts;      // as the cycle gave them, not cut to the hour
+    std::vector<std::string> tagKeys;  // of the last tag list set
+    int inits = 0, requests = 0;
+};
+
 // An activity list that keeps its lines.
 class RecordingActivityList : public ActivityList {
 public:
     int Count() const override { return static_cast<int>(lines.size()); }
-    void Clear() override { lines.clear(); ++clears; }
+    void Clear() override { lines.clear(); }
     void Append(const std::string& line) override { lines.push_back(line); }
+    long CountOf(const std::string& line) const;
+    bool HasPrefix(const std::string& prefix) const;
     std::vector<std::string> lines;
-    int clears = 0;
 };
 
 // Fresh shared objects for one test: the program folder is a temporary folder, the log is
@@ -116,7 +120,7 @@ public:
     void Set(const std::string& key, const std::string& value);
     // Log lines without their time stamps.
     std::vector<std::string> LogLines() const;
-    bool Logged(const std::string& line) const;                 // exact line
+    bool Logged(const std::string& line) const { return CountLogged(line) > 0; }  // exact line
     bool LoggedStartingWith(const std::string& prefix) const;
     int CountLogged(const std::string& line) const;
 

@@ -1,6 +1,5 @@
 #include "standin_win32.h"
 
-#include <algorithm>
 #include <atomic>
 
 #include "core/error.h"
@@ -8,13 +7,6 @@
 #include "tagnamex_writer.h"
 
 namespace hdq::test {
-
-std::string StandInWinPath(const std::string& path) {
-    std::string p = path;
-    std::replace(p.begin(), p.end(), '/', '\\');
-    if (!p.empty() && p[0] == '\\') p = "Z:" + p;
-    return p;
-}
 
 StandIn::StandIn(const std::string& simDir) {
     const std::string from = StandInWinPath(simDir) + "\\histdata.exe";
@@ -27,11 +19,7 @@ void StandIn::WriteSettings(const std::string& iniText) { WriteFile(Path("histda
 
 void StandIn::WriteDictionary(const std::vector<std::string>& tagNames) {
     std::vector<TagRecord> records;
-    for (const auto& name : tagNames) {
-        TagRecord r;
-        r.name = name;
-        records.push_back(r);
-    }
+    for (const auto& name : tagNames) records.emplace_back().name = name;
     WriteTagnameX(Path("tagname.x"), records);
 }
 
@@ -85,31 +73,6 @@ void StandIn::Stop() {
 }
 
 std::vector<std::string> StandIn::Transcript() const { return ReadLines(Path("histdata-transcript.txt")); }
-
-namespace {
-struct Search {
-    DWORD pid;
-    const std::string* title;
-    HWND found;
-};
-BOOL CALLBACK Visit(HWND hwnd, LPARAM lp) {
-    auto* s = reinterpret_cast<Search*>(lp);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    if (pid != s->pid) return TRUE;
-    char text[256] = {};
-    GetWindowTextA(hwnd, text, sizeof text);
-    if (*s->title != text) return TRUE;
-    s->found = hwnd;
-    return FALSE;
-}
-}  // namespace
-
-HWND FindWindowOfProcess(DWORD pid, const std::string& title) {
-    Search s{pid, &title, nullptr};
-    EnumWindows(&Visit, reinterpret_cast<LPARAM>(&s));
-    return s.found;
-}
 
 std::string UniqueName(const std::string& prefix) {
     static std::atomic<int> counter{0};

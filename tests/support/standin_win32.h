@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "driver_win32.h"
 #include "histdata/dde_channel.h"
 #include "platform/win32_handles.h"
 #include "test_support.h"
@@ -17,7 +18,7 @@
 namespace hdq::test {
 
 // "C:\..." stays as it is; a Linux path becomes its Wine drive form "Z:\...".
-std::string StandInWinPath(const std::string& path);
+inline std::string StandInWinPath(const std::string& path) { return WinPath(path); }
 
 class StandIn {
 public:
@@ -55,7 +56,7 @@ private:
 };
 
 // The top-level window of that title belonging to process pid, or nullptr.
-HWND FindWindowOfProcess(DWORD pid, const std::string& title);
+inline HWND FindWindowOfProcess(DWORD pid, const std::string& title) { return FindTopWindowOfProcess(pid, title, 0); }
 
 // A name no other test run uses, so a stand-in of another run never answers this one.
 std::string UniqueName(const std::string& prefix);

@@ -6,7 +6,7 @@
 
 namespace hdq::test {
 
-std::string MakeTagnameX(const std::vector<TagRecord>& records, size_t extraTailBytes) {
+void WriteTagnameX(const std::string& path, const std::vector<TagRecord>& records, size_t extraTailBytes) {
     std::string out(512, '\0');
     out.replace(0, 8, "TAGNAMEX");
     for (const TagRecord& r : records) {
@@ -17,12 +17,7 @@ std::string MakeTagnameX(const std::vector<TagRecord>& records, size_t extraTail
         rec[328] = static_cast<char>(r.trendByte);
         out += rec;
     }
-    out += std::string(extraTailBytes, 'x');
-    return out;
-}
-
-void WriteTagnameX(const std::string& path, const std::vector<TagRecord>& records, size_t extraTailBytes) {
-    WriteFile(path, MakeTagnameX(records, extraTailBytes));
+    WriteFile(path, out + std::string(extraTailBytes, 'x'));
 }
 
 }  // namespace hdq::test

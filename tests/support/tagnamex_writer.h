@@ -14,7 +14,6 @@ struct TagRecord {
     uint8_t byte96 = 0;
 };
 
-std::string MakeTagnameX(const std::vector<TagRecord>& records, size_t extraTailBytes = 0);
 void WriteTagnameX(const std::string& path, const std::vector<TagRecord>& records, size_t extraTailBytes = 0);
 
 }  // namespace hdq::test

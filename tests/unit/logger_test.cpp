@@ -1,19 +1,22 @@
+// The logging subsystem: the daily text log, the retention pass that clears its folder of old
+// files, and the message box's silent mode (the box shown to the operator is start-up's test).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "core/files.h"
+#include "core/text.h"
 #include "logging/logger.h"
+#include "logging/msgbox.h"
 #include "test_support.h"
 
 namespace hdq {
 namespace {
 
-using test::FilesIn;
-using test::ReadFile;
-using test::ReadLines;
-using test::TempFolder;
+constexpr int64_t kDay = 24 * 3600;
 
 class TextLogger : public ::testing::Test {
 protected:
@@ -22,66 +25,50 @@ protected:
         log.SetHandleFilePath(handle);
         log.SetBufferLength(1);
         log.SetPostfix("_pelomark");
+        log.SetEnabled(true);
     }
 
-    test::FakeClock clock{DateTime{2011, 3, 25, 14, 5, 9}};
-    TempFolder dir;
-    std::string logDir = dir / "log";
+    // The log's lines without their "hh:mm:ss : " stamp.
+    std::vector<std::string> Texts() {
+        std::vector<std::string> texts;
+        for (const std::string& line : test::ReadLines(log.CurrentFile())) texts.push_back(line.substr(11));
+        return texts;
+    }
+    // A file in the log folder of `size` bytes (sparse where the file system allows), last
+    // changed `age` seconds before the fake now.
+    void OldFile(const std::string& name, int64_t age, uint64_t size = 1) {
+        std::string path = logDir + "\\" + name;
+        test::WriteFile(path, "");
+#ifndef _WIN32
+        std::replace(path.begin(), path.end(), '\\', '/');
+#endif
+        std::filesystem::resize_file(path, size);
+        ASSERT_TRUE(fsys::SetLastWriteTime(logDir + "\\" + name, clock.Now().AddSeconds(-age)));
+    }
+
+    test::FakeClock clock{DateTime{2011, 3, 25, 23, 59, 50}};
+    test::TempFolder dir;
+    std::string logDir = dir / "Log";
     std::string handle = dir / "HistDataToQorp.log_handle";
     VRXLoggerTXT log;
 };
 
-TEST_F(TextLogger, WritesNothingWhileDisabledThenNamesTheFileByItsOpeningTimeAndStampsEachLine) {
-    log.SetLogHandleAssertion(true);
-    log.WriteLog("lost");
-    log.AssertVerbosity();
-    EXPECT_FALSE(fsys::Exists(logDir));
-    EXPECT_FALSE(fsys::Exists(handle));
-    EXPECT_TRUE(log.CurrentFile().empty());
-
-    log.SetEnabled(true);
-    log.SetPrefix("hdq_");
-    log.WriteLog("Default configuration file successfully created.");
-    clock.Advance(61);
-    log.AssertVerbosity();
-
-    EXPECT_EQ(logDir + "\\hdq_03_25_2011__14_05_09_pelomark.log", log.CurrentFile());
-    EXPECT_EQ(std::vector<std::string>{"hdq_03_25_2011__14_05_09_pelomark.log"}, FilesIn(logDir));
-    EXPECT_EQ("14:05:09 : Default configuration file successfully created.\r\n"
-              "14:06:10 : [Log Verbosity is set to 0, Log Date is 2011-03-25]\r\n",
-              ReadFile(log.CurrentFile()));
-}
-
-TEST_F(TextLogger, ClampsMessageLevelsBeforeComparingWithVerbosity) {
-    log.SetEnabled(true);
-    log.SetVerbosity(1);
-    for (int level : {0, 1, 2, 12, -3}) log.WriteLog("level " + std::to_string(level), level);
-    log.SetVerbosity(9);
-    log.WriteLog("level 12 at 9", 12);
-
-    std::vector<std::string> texts;
-    for (const std::string& line : ReadLines(log.CurrentFile())) texts.push_back(line.substr(11));
-    EXPECT_EQ((std::vector<std::string>{"level 0", "level 1", "level -3", "level 12 at 9"}), texts);
-}
-
 TEST_F(TextLogger, StartsANewFileAtMidnightThatNamesThePreviousOneAndMovesTheHandle) {
-    clock.Set(DateTime{2011, 3, 25, 23, 59, 50});
-    log.SetEnabled(true);
     log.SetLogHandleAssertion(true);
     log.WriteLog("before midnight");
     const std::string first = log.CurrentFile();
-    EXPECT_EQ(first + "\r\n", ReadFile(handle));
+    EXPECT_EQ(logDir + "\\03_25_2011__23_59_50_pelomark.log", first);
+    EXPECT_EQ(first + "\r\n", test::ReadFile(handle));
 
     clock.Advance(20);
     log.WriteLog("after midnight");
     const std::string second = log.CurrentFile();
-
     EXPECT_EQ(logDir + "\\03_26_2011__00_00_10_pelomark.log", second);
-    EXPECT_EQ("23:59:50 : before midnight\r\n", ReadFile(first));
+    EXPECT_EQ("23:59:50 : before midnight\r\n", test::ReadFile(first));
     EXPECT_EQ("00:00:10 : Previous log file for this session = " + first + "\r\n" +
                   "00:00:10 : after midnight\r\n",
-              ReadFile(second));
-    EXPECT_EQ(second + "\r\n", ReadFile(handle));
+              test::ReadFile(second));
+    EXPECT_EQ(second + "\r\n", test::ReadFile(handle));
 
     // Setting the clock back to another day also starts a new file.
     clock.Set(DateTime{2011, 3, 24, 9, 0, 0});
@@ -89,43 +76,98 @@ TEST_F(TextLogger, StartsANewFileAtMidnightThatNamesThePreviousOneAndMovesTheHan
     EXPECT_EQ(logDir + "\\03_24_2011__09_00_00_pelomark.log", log.CurrentFile());
 }
 
+TEST_F(TextLogger, ClampsMessageLevelsBeforeComparingWithVerbosity) {
+    log.SetVerbosity(1);
+    for (int level : {0, 1, 2, 12, -3}) log.WriteLog("level " + std::to_string(level), level);
+    log.SetVerbosity(9);
+    log.WriteLog("level 12 at 9", 12);
+    EXPECT_EQ((std::vector<std::string>{"level 0", "level 1", "level -3", "level 12 at 9"}), Texts());
+}
+
 TEST_F(TextLogger, RetriesAFailedOpenAtTheNextMessage) {
     // Only the last folder of LogPath is created, so a missing parent makes the open fail.
-    const std::string deep = dir / "parent\\log";
-    log.SetLogPath(deep);
-    log.SetEnabled(true);
+    log.SetLogPath(dir / "parent\\log");
     log.WriteLog("lost");
     EXPECT_TRUE(log.CurrentFile().empty());
-
     ASSERT_TRUE(fsys::CreateFolder(dir / "parent"));
-    clock.Advance(1);
     log.WriteLog("kept");
-    ASSERT_FALSE(log.CurrentFile().empty());
-    EXPECT_EQ("14:05:10 : kept\r\n", ReadFile(log.CurrentFile()));
+    EXPECT_EQ("23:59:50 : kept\r\n", test::ReadFile(log.CurrentFile()));
 }
 
-TEST_F(TextLogger, FlushesABufferedFileOnCloseAndAppendsWhenReopenedInTheSameSecond) {
-    log.SetBufferLength(1024);
-    log.SetEnabled(true);
-    log.WriteLog("one");
-    const std::string name = log.CurrentFile();
-    log.closeLog();
-    EXPECT_TRUE(log.CurrentFile().empty());
-    EXPECT_EQ("14:05:09 : one\r\n", ReadFile(name));
+TEST_F(TextLogger, RetentionRemovesEveryFileOlderThanTheCutOffAndCountsBeyondFourGigabytes) {
+    clock.Set(DateTime{2011, 3, 25, 14, 5, 9});
+    ASSERT_TRUE(fsys::CreateFolder(logDir));
+    // 3 GiB each: the sum does not fit 32 bits.
+    ASSERT_NO_FATAL_FAILURE(OldFile("02_01_2011__10_00_00_pelomark.log", 8 * kDay + 3600, (3ull << 30) + 1000));
+    ASSERT_NO_FATAL_FAILURE(OldFile("notes.txt", 30 * kDay, (3ull << 30) + 536));
+    ASSERT_NO_FATAL_FAILURE(OldFile("03_17_2011__16_00_00_pelomark.log", 8 * kDay - 3600));
+    ASSERT_TRUE(fsys::CreateFolder(logDir + "\\old_folder"));
+    ASSERT_TRUE(fsys::SetLastWriteTime(logDir + "\\old_folder", clock.Now().AddDays(-100)));
 
-    log.WriteLog("two");
-    EXPECT_EQ(name, log.CurrentFile());
-    log.closeLog();
-    EXPECT_EQ("14:05:09 : one\r\n14:05:09 : two\r\n", ReadFile(name));
+    log.LSM_Init(3);  // fewer than seven days are never kept
+    log.LSM_Init(8);
+    log.LSM_Run();
+
+    EXPECT_EQ((std::vector<std::string>{"03_17_2011__16_00_00_pelomark.log", "03_25_2011__14_05_09_pelomark.log"}),
+              test::FilesIn(logDir));
+    EXPECT_TRUE(fsys::IsDirectory(logDir + "\\old_folder"));
+    // The folder is listed as written (the native file system minds case) but shown upper-cased.
+    const std::string folder = ToUpper(logDir);
+    EXPECT_EQ((std::vector<std::string>{
+                  "Logs in '" + folder + "' will be removed after they are older than 7 days.",
+                  "Logs in '" + folder + "' will be removed after they are older than 8 days.",
+                  "Removed 2 logs. Freed 6,291,457.50 kB of disk space.",
+              }),
+              Texts());
 }
 
-TEST_F(TextLogger, KeepsLoggingWhenTheHandleFileCannotBeWritten) {
-    // A folder in the handle file's place can be neither deleted as a file nor written.
-    ASSERT_TRUE(fsys::CreateFolder(handle));
-    log.SetEnabled(true);
-    log.SetLogHandleAssertion(true);
-    log.WriteLog("still here");
-    EXPECT_EQ("14:05:09 : still here\r\n", ReadFile(log.CurrentFile()));
+TEST_F(TextLogger, RetentionRunsAtMostOncePerClockHourAndNotBeforeInit) {
+    clock.Set(DateTime{2011, 3, 25, 14, 0, 0});
+    ASSERT_TRUE(fsys::CreateFolder(logDir));
+    ASSERT_NO_FATAL_FAILURE(OldFile("a.log", 10 * kDay, 0));
+    log.LSM_Run();
+    EXPECT_TRUE(fsys::Exists(logDir + "\\a.log"));
+    log.LSM_Init(7);
+    log.LSM_Run();
+    EXPECT_FALSE(fsys::Exists(logDir + "\\a.log"));
+
+    ASSERT_NO_FATAL_FAILURE(OldFile("b.log", 10 * kDay));
+    clock.Set(DateTime{2011, 3, 25, 14, 59, 59});
+    log.LSM_Run();
+    EXPECT_TRUE(fsys::Exists(logDir + "\\b.log"));
+    clock.Advance(1);
+    log.LSM_Run();
+    EXPECT_FALSE(fsys::Exists(logDir + "\\b.log"));
+    EXPECT_EQ("Removed 1 logs. Freed 0.00 kB of disk space.", Texts().back());
+}
+
+class MessageBoxHandler : public TextLogger {
+protected:
+    MessageBoxHandler() {
+        box.SetLogHandler(&log);
+        box.SetSilentOperation(true);
+        box.SetShower(&shower);
+    }
+    test::RecordingShower shower;
+    VRXmsgBoxHandler box;
+};
+
+TEST_F(MessageBoxHandler, AnswersSilentlyWithAnExistingDefaultButtonAndLogsTheOptionalPartsOnlyWhenGiven) {
+    EXPECT_EQ(7, box.VrxMsgBox("Save the settings?", 4 + 256));
+    EXPECT_EQ(2, box.VrxMsgBox("Quit?", 3 + 512 + 32, std::string("Connection"), std::string("help.chm"), 12120));
+    const std::string head = "=============================== SILENT VRXMSGBOX ===============================";
+    const std::string foot(77, '=');
+    EXPECT_EQ((std::vector<std::string>{head, "PROMPT= Save the settings?", "BUTTONS= 260", "ANSWER= NO", foot,
+                                        head, "PROMPT= Quit?", "BUTTONS= 547", "TITLE= Connection",
+                                        "HELPFILE= help.chm", "CONTEXT= 12120", "ANSWER= CANCEL", foot}),
+              Texts());
+    EXPECT_TRUE(shower.calls.empty());
+
+    // A default button that the style does not have falls back to the first button.
+    EXPECT_EQ(6, VRXmsgBoxHandler::DefaultAnswer(4 + 512));
+    EXPECT_EQ(2, VRXmsgBoxHandler::DefaultAnswer(5 + 256 + 16));  // icon flags pass through
+    EXPECT_EQ(7, VRXmsgBoxHandler::DefaultAnswer(3 + 256 + 512));  // the second button wins
+    EXPECT_EQ(1, VRXmsgBoxHandler::DefaultAnswer(6 + 256));         // unknown styles act as OK
 }
 
 }  // namespace

@@ -1,27 +1,16 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <functional>
+#include <string>
 #include <vector>
 
 #include "app/export_cycle.h"
 #include "app/globals.h"
 #include "app/service_modes.h"
 #include "app/shared.h"
-#include "core/files.h"
-#include "test_support.h"
+#include "fake_dde.h"
 
 namespace hdq {
 namespace {
-
-class RecordingList : public ActivityList {
-public:
-    int Count() const override { return static_cast<int>(lines.size()); }
-    void Clear() override { lines.clear(); }
-    void Append(const std::string& line) override { lines.push_back(line); }
-    long CountOf(const std::string& line) const { return std::count(lines.begin(), lines.end(), line); }
-    std::vector<std::string> lines;
-};
 
 class RecordingView : public ServiceView {
 public:
@@ -29,208 +18,118 @@ public:
     void SetPauseCaption(const std::string& text) override { caption = text; }
     void SetModePanel(const std::string& text) override { panel = text; }
     void SetProgressPanel(const std::string& text) override { progress = text; }
-    void SetTrayPicture(TrayPicture p) override { picture = p; }
-    void SetBusy(bool on) override { wasBusy = wasBusy || on, busy = on; }
-    bool timer = false, busy = false, wasBusy = false;
+    void SetTrayPicture(TrayPicture p) override { picture = static_cast<int>(p) + 1; }
+    void SetBusy(bool on) override { busy = on; }
+    // Timer, caption, mode panel and tray picture (Flash1 is 1) in one line.
+    std::string State() const {
+        return std::string(timer ? "on|" : "off|") + caption + "|" + panel + "|" + std::to_string(picture);
+    }
+    bool timer = false, busy = false;
     std::string caption = "Pause Service", panel, progress;
-    TrayPicture picture = TrayPicture::Flash1;
+    int picture = 0;
 };
 
-// Answers Init and every request as told; onInit lets a test act inside the cycle, as a
-// message dispatched during one of the form's waits would.
-class FakeForm : public DdeForm {
-public:
-    void SetTagList(TagTable*) override {}
-    bool Init() override {
-        ++inits;
-        if (onInit) onInit();
-        return initOk;
-    }
-    void SetStartDate(const DateTime& v) override { hours.push_back(TruncateToHour(v)); }
-    void SetStartTime(const DateTime&) override {}
-    bool SendRequest() override {
-        if (onRequest) onRequest();
-        return true;
-    }
-    void ClearMemory() override {}
-    int inits = 0;
-    bool initOk = false;
-    std::vector<DateTime> hours;
-    std::function<void()> onInit;
-    std::function<void()> onRequest;
-};
+constexpr DateTime At(int hour) { return DateTime{2011, 3, 25, hour, 0, 0}; }
 
 class Service : public ::testing::Test {
 protected:
     void SetUp() override {
-        CreateSharedObjects();
-        SetProgramFolderForTests(root.path());
-        for (const char* sub : {"cache", "out", "lgh"}) fsys::CreateFolder(root / sub);
-        test::WriteFile(root / "tagname.x", std::string(512, '\0'));
-        VRXConfiguration& c = AppConfig();
-        c.setPath(root / "service.ini");
-        c.DefineTree("DDE_LINKTOPIC", "VIEW");
-        c.DefineTree("DDE_LGH_FOLDER", root / "lgh");
-        c.DefineTree("DDE_TAGNAME_FILE", root / "tagname.x");
-        c.DefineTree("DDE_HISTDATA_FOLDER", root.path());
-        c.DefineTree("OUTPUT_FOLDER", root / "out");
-        c.DefineTree("MINUTES_AFTER_HOUR", "5");
-        c.DefineTree("VERBOSITY", "2");
-        c.DefineTree("LAST_RUN", "03-25-2011 11:00:00");
-        c.DefineTree("DDE_DURATION", "60m");
-        c.DefineTree("SELECTALLTAGS", "TRUE");
-        c.DefineTree("HELPTOPIC", "12120");
-        AppLog().SetVerbosity(2);
+        for (const char* sub : {"cache", "out", "lgh"}) MakeFolder(sb / sub);
+        test::WriteFile(sb / "tagname.x", std::string(512, '\0'));
+        sb.Set("DDE_LGH_FOLDER", sb / "lgh");
+        sb.Set("DDE_TAGNAME_FILE", sb / "tagname.x");
+        sb.Set("DDE_HISTDATA_FOLDER", sb.folder());
+        sb.Set("OUTPUT_FOLDER", sb / "out");
+        sb.Set("MINUTES_AFTER_HOUR", "5");
+        sb.Set("LAST_RUN", "03-25-2011 11:00:00");
+        sb.Set("DDE_DURATION", "60m");
         SetActivityList(&list);
     }
-    void TearDown() override {
-        SetActivityList(nullptr);
-        SetProgramFolderForTests("");
-    }
 
-    test::TempFolder root;
+    test::AppSandbox sb;
     test::FakeClock clock{DateTime{2011, 3, 25, 14, 5, 9}};
-    RecordingList list;
+    test::RecordingActivityList list;
     RecordingView view;
-    FakeForm form;
+    test::ScriptedForm form;
     ExportCycle cycle{form};
     ServiceController service{cycle, view};
 };
 
-TEST(ServiceMinute, MatchesOnlyThePlainDecimalMinute) {
-    EXPECT_TRUE(IsServiceMinute(DateTime{2011, 3, 25, 14, 0, 30}, "0"));
-    EXPECT_TRUE(IsServiceMinute(DateTime{2011, 3, 25, 14, 30, 0}, "30"));
-    EXPECT_FALSE(IsServiceMinute(DateTime{2011, 3, 25, 14, 31, 0}, "30"));
-    EXPECT_FALSE(IsServiceMinute(DateTime{2011, 3, 25, 14, 5, 0}, "05"));
-    EXPECT_FALSE(IsServiceMinute(DateTime{2011, 3, 25, 14, 5, 0}, " 5"));
-    EXPECT_FALSE(IsServiceMinute(DateTime{2011, 3, 25, 14, 0, 0}, ""));
-}
-
-TEST_F(Service, RunningModeStartsTheTimerAndPressingPauseTwiceReturnsToIt) {
+TEST_F(Service, ModesSetTimerCaptionPanelAndPictureAndPauseTogglesBetweenRunningAndPaused) {
     service.SetServiceMode(1);
-    EXPECT_TRUE(view.timer);
-    EXPECT_EQ("PAUSE", view.caption);
-    EXPECT_EQ("RUNNING", view.panel);
+    EXPECT_EQ("on|PAUSE|RUNNING|1", view.State());
     EXPECT_TRUE(service.ServiceRunning());
-    EXPECT_EQ(TrayPicture::Flash1, view.picture);
-    EXPECT_EQ(1, list.CountOf("Running Service Mode"));
     service.TogglePause();
-    EXPECT_FALSE(view.timer);
-    EXPECT_EQ("RUN", view.caption);
-    EXPECT_EQ("PAUSED", view.panel);
-    EXPECT_EQ(TrayPicture::Flash3, view.picture);
+    EXPECT_EQ("off|RUN|PAUSED|3", view.State());
     EXPECT_FALSE(service.ServiceRunning());
     service.TogglePause();
-    EXPECT_TRUE(view.timer);
-    EXPECT_EQ("PAUSE", view.caption);
-    EXPECT_TRUE(service.ServiceRunning());
+    EXPECT_EQ("on|PAUSE|RUNNING|1", view.State());
+    service.SetServiceMode(3);
+    EXPECT_EQ("off|RUN|MANUAL MODE|2", view.State());
+    service.SetServiceMode(7);
+    EXPECT_EQ("off|RUN|MANUAL MODE|2", view.State());
 }
 
 TEST_F(Service, RefusesToRunWithAnIncompleteConfigurationButAlwaysPauses) {
-    AppLog().SetVerbosity(0);
-    AppConfig().setItem("OUTPUT_FOLDER", root / "missing");
+    sb.Set("OUTPUT_FOLDER", sb / "missing");
     service.SetServiceMode(1);
     service.SetServiceMode(3);
-    EXPECT_FALSE(view.timer);
-    EXPECT_EQ("Pause Service", view.caption);
-    EXPECT_FALSE(service.ServiceRunning());
+    EXPECT_EQ("off|Pause Service||0", view.State());
     EXPECT_EQ(2, list.CountOf(kNotConfiguredLine));
-
     service.SetServiceMode(2);
-    EXPECT_EQ("PAUSED", view.panel);
-    service.SetServiceMode(7);
-    EXPECT_EQ("PAUSED", view.panel);
+    EXPECT_EQ("off|RUN|PAUSED|3", view.State());
 }
 
-TEST_F(Service, CountsAsConfiguredOnlyWithTopicDictionaryAndUsableFolders) {
-    EXPECT_TRUE(service.IsConfigured());
-    const std::pair<const char*, std::string> broken[] = {
-        {"DDE_TAGNAME_FILE", root / "nothere.x"}, {"DDE_LINKTOPIC", ""}, {"DDE_HISTDATA_FOLDER", ""}};
-    for (const auto& [key, value] : broken) {
-        const std::string good = AppConfig().item(key);
-        AppConfig().setItem(key, value);
-        EXPECT_FALSE(service.IsConfigured()) << key;
-        AppConfig().setItem(key, good);
-    }
-}
-
-TEST_F(Service, TimerTickExportsFromLastRunToTheCurrentHourOnlyAtTheMinute) {
-    form.initOk = true;
-    AppConfig().setItem("MINUTES_AFTER_HOUR", "6");
+TEST_F(Service, TimerTickAtThePlainMinuteExportsSinceLastRunAndRecordsItEvenWhenPausedMeanwhile) {
     service.SetServiceMode(1);
-    service.OnTimerTick();
+    for (const char* other : {"6", "05", " 5"}) {
+        sb.Set("MINUTES_AFTER_HOUR", other);
+        service.OnTimerTick();
+    }
     EXPECT_EQ(0, form.inits);
-    AppConfig().setItem("MINUTES_AFTER_HOUR", "5");
+
+    sb.Set("MINUTES_AFTER_HOUR", "5");
+    std::vector<std::string> progress;
+    form.onRequest = [&](int) {
+        progress.push_back(view.progress);
+        service.SetServiceMode(2);  // the cycle took its service flag when it started
+    };
     service.OnTimerTick();
     EXPECT_EQ(1, list.CountOf("Timer Fired. About to Process Data Files Starting: 03-25-2011 11:00:00"));
-    ASSERT_FALSE(form.hours.empty());
-    EXPECT_EQ((DateTime{2011, 3, 25, 11, 0, 0}), form.hours.front());
-    EXPECT_EQ((DateTime{2011, 3, 25, 13, 0, 0}), form.hours.back());
-    EXPECT_EQ("2011-03-25 14:00:00", AppConfig().item("LAST_RUN"));
+    EXPECT_EQ((std::vector<DateTime>{At(11), At(12), At(13)}), form.starts);
+    EXPECT_EQ((std::vector<std::string>{"Exporting 2011-03-25 11:00 (3 left)", "Exporting 2011-03-25 12:00 (2 left)",
+                                        "Exporting 2011-03-25 13:00 (1 left)"}),
+              progress);
     EXPECT_EQ("", view.progress);
-}
-
-TEST_F(Service, ManualRunExportsTheRangeInManualModeAndLeavesLastRunAlone) {
-    form.initOk = true;
-    service.SetServiceMode(2);
-    EXPECT_TRUE(service.RunManually(DateTime{2011, 3, 25, 8, 40, 0}, DateTime{2011, 3, 25, 11, 20, 0}));
-    EXPECT_EQ((std::vector<DateTime>{{2011, 3, 25, 8, 0, 0}, {2011, 3, 25, 9, 0, 0}, {2011, 3, 25, 10, 0, 0}}),
-              form.hours);
-    EXPECT_EQ("MANUAL MODE", view.panel);
-    EXPECT_EQ(TrayPicture::Flash2, view.picture);
-    EXPECT_FALSE(view.timer);
-    EXPECT_EQ("03-25-2011 11:00:00", AppConfig().item("LAST_RUN"));
-    EXPECT_EQ(1, list.CountOf("Begin Manual process HistData files"));
-    EXPECT_EQ(1, list.CountOf("Complete Manual process HistData files, status: True"));
-    EXPECT_TRUE(view.wasBusy);
-    EXPECT_FALSE(view.busy);
-    EXPECT_EQ("", view.progress);
-
-    form.initOk = false;  // a failed cycle is reported and the pointer put back
-    EXPECT_FALSE(service.RunManually(DateTime{2011, 3, 25, 8, 0, 0}, DateTime{2011, 3, 25, 9, 0, 0}));
-    EXPECT_EQ(1, list.CountOf("Complete Manual process HistData files, status: False"));
-    EXPECT_FALSE(view.busy);
+    EXPECT_NE(std::string::npos, test::ReadFile(sb / "test.ini").find("LAST_RUN=2011-03-25 14:00:00\r\n"));
 }
 
 TEST_F(Service, ManualRunNeverMovesLastRunEvenWhenManualModeIsRefusedOrTheServiceResumesDuringIt) {
-    form.initOk = true;
-    service.SetServiceMode(1);
-    AppConfig().setItem("DDE_LGH_FOLDER", root / "missing");
-    service.RunManually(DateTime{2011, 3, 25, 12, 0, 0}, DateTime{2011, 3, 25, 14, 0, 0});
-    EXPECT_EQ(1, list.CountOf(kNotConfiguredLine));
-    EXPECT_EQ(2u, form.hours.size());
-    EXPECT_EQ("03-25-2011 11:00:00", AppConfig().item("LAST_RUN"));
-
-    // Resuming the service inside a wait must not push LAST_RUN past hours not yet exported.
-    AppConfig().setItem("DDE_LGH_FOLDER", root / "lgh");
     service.SetServiceMode(2);
-    form.onRequest = [&] { service.SetServiceMode(1); };
-    service.RunManually(DateTime{2011, 3, 25, 12, 0, 0}, DateTime{2011, 3, 25, 16, 0, 0});
-    EXPECT_TRUE(service.ServiceRunning());
-    EXPECT_EQ("03-25-2011 11:00:00", AppConfig().item("LAST_RUN"));
-}
+    form.onRequest = [&](int) { service.SetServiceMode(1); };
+    EXPECT_TRUE(service.RunManually(DateTime{2011, 3, 25, 8, 40, 0}, DateTime{2011, 3, 25, 11, 20, 0}));
+    EXPECT_EQ((std::vector<DateTime>{At(8), At(9), At(10)}), form.starts);
+    EXPECT_FALSE(view.busy);
 
-TEST_F(Service, PausingDuringAServiceRunStillRecordsTheHoursItExported) {
-    form.initOk = true;
-    service.SetServiceMode(1);
-    form.onRequest = [&] { service.SetServiceMode(2); };
-    service.OnTimerTick();
-    EXPECT_FALSE(service.ServiceRunning());
-    EXPECT_EQ("2011-03-25 14:00:00", AppConfig().item("LAST_RUN"));
+    // Now running; an incomplete configuration refuses manual mode, yet the range runs as a manual one.
+    sb.Set("DDE_LGH_FOLDER", sb / "missing");
+    form.onRequest = nullptr;
+    EXPECT_TRUE(service.RunManually(At(12), At(14)));
+    EXPECT_TRUE(service.ServiceRunning());
+    EXPECT_EQ(5u, form.starts.size());
+    EXPECT_EQ("03-25-2011 11:00:00", AppConfig().item("LAST_RUN"));
 }
 
 TEST_F(Service, RequestsArrivingDuringARunningCycleAreRefusedOnceEach) {
     service.SetServiceMode(1);
-    form.onInit = [&] {
+    form.onRequest = [&](int n) {
+        if (n > 1) return;
         service.OnTimerTick();
         service.RunManually(DateTime{2011, 3, 20, 0, 0, 0}, DateTime{2011, 3, 21, 0, 0, 0});
     };
     service.OnTimerTick();
-    EXPECT_EQ(1, form.inits);
     EXPECT_EQ(2, list.CountOf(kAlreadyRunningLine));
-    EXPECT_EQ(1, list.CountOf("Timer Fired. About to Process Data Files Starting: 03-25-2011 11:00:00"));
-    EXPECT_EQ(0, list.CountOf("Begin Manual process HistData files"));
-    EXPECT_TRUE(service.ServiceRunning());
+    EXPECT_EQ((std::vector<DateTime>{At(11), At(12), At(13)}), form.starts);
 }
 
 }  // namespace

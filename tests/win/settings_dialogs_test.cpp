@@ -1,368 +1,206 @@
 // The settings dialogs built from their templates and driven with window messages, in this
-// process: fields to store and back, the tag mode, the tag lists, the validation messages,
-// and the browser's results. Message boxes are recorded, not shown.
+// process. The rules behind the controls are tested without windows and the whole path from
+// the dialogs to an export end to end; this is the wiring between. Message boxes are recorded.
 #include <gtest/gtest.h>
 
+#include <shlobj.h>
+
 #include <algorithm>
-#include <functional>
+#include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
-#include "../unit/settings_test_fixture.h"
+#include "app/globals.h"
+#include "app/shared.h"
 #include "core/files.h"
+#include "driver_win32.h"
 #include "settings/connection_dialog_win32.h"
 #include "settings/execution_dialog_win32.h"
 #include "settings/file_browser_dialog_win32.h"
 #include "settings/settings_res.h"
+#include "settings/shelllink_win32.h"
 #include "settings/tag_selection_dialog_win32.h"
-#include "tagnamex_writer.h"
+#include "fake_dde.h"
+#include "test_support.h"
 
 namespace hdq {
 namespace {
 
-using settings_test::SettingsFixture;
+void Press(HWND dlg, int id) { test::Click(GetDlgItem(dlg, id)); }
+void Type(HWND dlg, int id, const std::string& text) { test::SetText(GetDlgItem(dlg, id), text); }
+std::string Field(HWND dlg, int id) { return test::WindowText(GetDlgItem(dlg, id)); }
 
-std::string Text(HWND h) {
-    int n = GetWindowTextLengthA(h);
-    std::string s(static_cast<size_t>(n) + 1, '\0');
-    GetWindowTextA(h, s.data(), n + 1);
-    s.resize(static_cast<size_t>(n));
-    return s;
+// The browser a browse button opens is answered from inside its modal loop by a thread timer.
+struct BrowserVisit {
+    std::string title, startText, typed;
+    bool save = true;
+} visit;
+void CALLBACK AnswerBrowser(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND browser = GetActiveWindow();
+    if (!browser || !GetDlgItem(browser, IDC_lstDrive)) return;
+    KillTimer(nullptr, timer);
+    visit.title = test::WindowText(browser);
+    visit.startText = Field(browser, IDC_txtFile);
+    Type(browser, IDC_txtFile, visit.typed);
+    Press(browser, visit.save ? IDC_btnSave : IDC_btnCancel);
 }
 
-std::vector<std::string> ListItems(HWND list) {
-    std::vector<std::string> items;
-    LRESULT n = SendMessageA(list, LB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < n; ++i) {
-        LRESULT len = SendMessageA(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
-        std::string s(static_cast<size_t>(len) + 1, '\0');
-        SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(s.data()));
-        s.resize(static_cast<size_t>(len));
-        items.push_back(s);
-    }
-    return items;
-}
-
-void Press(HWND dlg, int id) { SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dlg, id))); }
-void Type(HWND dlg, int id, const std::string& text) { SetDlgItemTextA(dlg, id, text.c_str()); }
-std::string Field(HWND dlg, int id) { return Text(GetDlgItem(dlg, id)); }
-bool Checked(HWND dlg, int id) { return IsDlgButtonChecked(dlg, id) == BST_CHECKED; }
-bool Enabled(HWND dlg, int id) { return IsWindowEnabled(GetDlgItem(dlg, id)) != FALSE; }
-void SelectItems(HWND dlg, int id, const std::vector<std::string>& wanted) {
-    HWND list = GetDlgItem(dlg, id);
-    SendMessageA(list, LB_SETSEL, FALSE, -1);
-    std::vector<std::string> items = ListItems(list);
-    for (size_t i = 0; i < items.size(); ++i) {
-        if (std::find(wanted.begin(), wanted.end(), items[i]) != wanted.end()) SendMessageA(list, LB_SETSEL, TRUE, static_cast<LPARAM>(i));
-    }
-}
-
-// Answers the next modal dialog titled `title` from inside its own message loop.
-class ModalAnswer {
-public:
-    ModalAnswer(std::string title, std::function<void(HWND)> answer) : title_(std::move(title)), answer_(std::move(answer)) {
-        current_ = this;
-        timer_ = SetTimer(nullptr, 0, 50, &ModalAnswer::Tick);
-    }
-    ~ModalAnswer() {
-        KillTimer(nullptr, timer_);
-        current_ = nullptr;
-    }
-    bool answered = false;
-
-private:
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-        ModalAnswer* self = current_;
-        if (!self || self->answered) return;
-        HWND dlg = FindWindowA(nullptr, self->title_.c_str());
-        if (dlg && IsWindowVisible(dlg)) {
-            self->answered = true;
-            self->answer_(dlg);
-        } else if (++self->ticks_ > 200) {
-            // Never leave a test hanging in a modal loop: close whatever dialog is up.
-            self->answered = true;
-            HWND active = GetActiveWindow();
-            if (active) PostMessageA(active, WM_CLOSE, 0, 0);
-        }
-    }
-    static inline ModalAnswer* current_ = nullptr;
-    std::string title_;
-    std::function<void(HWND)> answer_;
-    UINT_PTR timer_ = 0;
-    int ticks_ = 0;
-};
-
-class SettingsDialogTest : public SettingsFixture {
+class SettingsDialogTest : public ::testing::Test {
 protected:
-    void TearDown() override {
-        for (win::Dialog* d : dialogs) d->Destroy();
-        SettingsFixture::TearDown();
+    SettingsDialogTest() {
+        AppMsgBox().SetShower(&shower);
+        SetActivityList(&activity);
     }
-    HWND Open(win::Dialog& dialog, int templateId) {
-        HWND h = dialog.CreateModeless(nullptr, templateId, false);
+    ~SettingsDialogTest() override {
+        for (auto& d : dialogs) d->Destroy();
+        AppMsgBox().SetShower(nullptr);
+    }
+    // Opens a dialog that lives as long as the test.
+    HWND Open(std::unique_ptr<win::Dialog> dialog, int templateId) {
+        HWND h = dialog->CreateModeless(nullptr, templateId, false);
         EXPECT_NE(nullptr, h);
-        dialogs.push_back(&dialog);
+        dialogs.push_back(std::move(dialog));
         return h;
     }
-    std::vector<win::Dialog*> dialogs;
+
+    test::AppSandbox sb;
+    test::RecordingShower shower;
+    test::RecordingActivityList activity;
+    TagSelection selection;
+    FileBrowserState browser;
+    std::vector<std::unique_ptr<win::Dialog>> dialogs;
 };
 
-TEST_F(SettingsDialogTest, ConnectionDialogShowsTheStoreAndAppliesTrimmedFieldsAndTheTagMode) {
-    Store("DDE_LINKTOPIC", "VIEW");
-    Store("OUTPUT_FOLDER", "C:\\Out");
-    Store("SELECTALLTAGS", "TRUE");
-    CustomConfigDialog dialog;
-    HWND dlg = Open(dialog, IDD_CustomConfig);
-    EXPECT_EQ("Configuration", Text(dlg));
-    EXPECT_EQ("VIEW", Field(dlg, IDC_txtDDE_LinkTopic));
-    EXPECT_EQ("C:\\Out", Field(dlg, IDC_txtOutputFolder));
-    EXPECT_TRUE(Checked(dlg, IDC_chkProcessAllTags));
-    EXPECT_FALSE(Enabled(dlg, IDC_chkProcessAllTags));  // no dictionary file
-    EXPECT_FALSE(Enabled(dlg, IDC_btnTagCollecter));
-
-    Type(dlg, IDC_txtDDE_LinkTopic, "  NEWTOPIC ");
-    Type(dlg, IDC_txtLGH_Folder, " C:\\LGH");
-    Type(dlg, IDC_txtOutputFolder, (program / "csv") + "  ");
-    Press(dlg, IDC_btnApply);
-    EXPECT_EQ("NEWTOPIC", Stored("DDE_LINKTOPIC"));
-    EXPECT_EQ("C:\\LGH", Stored("DDE_LGH_FOLDER"));
-    EXPECT_EQ(program / "csv", Stored("OUTPUT_FOLDER"));
-    EXPECT_TRUE(fsys::IsDirectory(program / "csv"));
-    EXPECT_EQ("TRUE", Stored("SELECTALLTAGS"));
-    EXPECT_TRUE(shower.calls.empty());
+TEST_F(SettingsDialogTest, EachDialogHasItsCaptionAndItsTabOrder) {
+    const std::tuple<HWND, std::string, std::vector<int>> cases[] = {
+        {Open(std::make_unique<CustomConfigDialog>(), IDD_CustomConfig), "Configuration",
+         {IDC_txtDDE_LinkTopic, IDC_txtLGH_Folder, IDC_btnBrowseLGH, IDC_txtTagnameFolder, IDC_btnBrowseTagname,
+          IDC_txtHistDataFolder, IDC_btnBrowseHistData, IDC_txtOutputFolder, IDC_btnBrowseCSV, IDC_btnApply,
+          IDC_btnSave, IDC_btnHelp, IDC_btnClose, IDC_chkProcessAllTags, IDC_btnTagCollecter}},
+        {Open(std::make_unique<CustomAdvConfigDialog>(), IDD_CustomAdvConfig), "Settings",
+         {IDC_txtMinutes, IDC_cmbVerbosity, IDC_txtKeepLog_Days, IDC_btnApply, IDC_btnSave, IDC_btnHelp,
+          IDC_btnClose, IDC_btnStartup}},
+        {Open(std::make_unique<SelectTagsDialog>(selection), IDD_frmSelectTags),
+         "Settings : Select Tags to Collect Data For",
+         {IDC_lstFilterTags, IDC_lstAllTags, IDC_btnSave, IDC_btnAddTag, IDC_Command1, IDC_btnAddAll,
+          IDC_btnRemoveAll}},
+        {Open(std::make_unique<FileBrowserDialog>(browser), IDD_CommonFileBrowser),
+         "Select the Historical Data Directory",
+         {IDC_lstFile, IDC_lstDrive, IDC_lstDir, IDC_cmbType, IDC_txtFile, IDC_btnSave, IDC_btnCancel}},
+    };
+    for (const auto& [dlg, caption, expectedOrder] : cases) {
+        EXPECT_EQ(caption, test::WindowText(dlg));
+        std::vector<int> tabOrder;  // the controls Tab visits, in the order it visits them
+        for (HWND w = GetWindow(dlg, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
+            if (GetWindowLongA(w, GWL_STYLE) & WS_TABSTOP) tabOrder.push_back(GetDlgCtrlID(w));
+        }
+        EXPECT_EQ(expectedOrder, tabOrder) << caption;
+    }
 }
 
-TEST_F(SettingsDialogTest, ClearBoxWithoutChosenTagsFallsBackToAllTagsAndRemovesTheKeys) {
-    Store("SELECTALLTAGS", "FALSE");
-    Store("TAGNAME_1", "FT101");
-    Store("DDE_TAGNAME_FILE", program / "missing.x");
-    CustomConfigDialog dialog;
-    HWND dlg = Open(dialog, IDD_CustomConfig);
-    EXPECT_FALSE(Checked(dlg, IDC_chkProcessAllTags));
-    EXPECT_TRUE(Enabled(dlg, IDC_btnTagCollecter));
-
+TEST_F(SettingsDialogTest, BrowseButtonsOpenTheBrowserUnderTheirTitlesAndApplyStoresTheFieldsFallingBackToAllTags) {
+    const std::string picked = sb / "picked";
+    const struct {
+        int button, field;
+        const char *title, *key, *logPrefix;
+        bool save;
+        std::string after;
+    } cases[] = {
+        {IDC_btnBrowseCSV, IDC_txtOutputFolder, "Select Output Folder for CSV", "OUTPUT_FOLDER",
+         "Output CSV folder: ", false, sb.folder()},
+        {IDC_btnBrowseHistData, IDC_txtHistDataFolder, "Locate HISTDATA.EXE File", "DDE_HISTDATA_FOLDER",
+         "HISTDATA.exe folder: ", true, picked},
+        {IDC_btnBrowseLGH, IDC_txtLGH_Folder, "Locate *.LGH Files", "DDE_LGH_FOLDER", "LGH Data file folder: ", true,
+         picked},
+        {IDC_btnBrowseTagname, IDC_txtTagnameFolder, "Locate *.x File (default tagname.x)", "DDE_TAGNAME_FILE",
+         "Tagname file: ", true, picked + "\\tagname.x"},
+    };
+    for (const char* key : {"OUTPUT_FOLDER", "DDE_HISTDATA_FOLDER", "DDE_LGH_FOLDER"}) sb.Set(key, sb.folder());
+    sb.Set("DDE_TAGNAME_FILE", sb / "tagname.x");  // opens in the file's folder
+    // The tag file does not exist, so no tag list loads and the clear box cannot stand.
+    sb.Set("SELECTALLTAGS", "FALSE");
+    sb.Set("TAGNAME_1", "FT101");
+    HWND dlg = Open(std::make_unique<CustomConfigDialog>(), IDD_CustomConfig);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.title);
+        visit = {"<no browser>", "", picked, c.save};
+        const UINT_PTR timer = SetTimer(nullptr, 0, 50, &AnswerBrowser);
+        Press(dlg, c.button);
+        KillTimer(nullptr, timer);
+        EXPECT_EQ(c.title, visit.title);
+        EXPECT_STRCASEEQ(sb.folder().c_str(), visit.startText.c_str());
+        EXPECT_EQ(c.after, Field(dlg, c.field));
+        // Written after a Cancel too.
+        EXPECT_EQ(1, std::count(activity.lines.begin(), activity.lines.end(), c.logPrefix + c.after));
+    }
     Press(dlg, IDC_btnApply);
-    EXPECT_TRUE(Checked(dlg, IDC_chkProcessAllTags));
-    EXPECT_FALSE(Enabled(dlg, IDC_btnTagCollecter));
-    EXPECT_EQ("TRUE", Stored("SELECTALLTAGS"));
+    for (const auto& c : cases) EXPECT_EQ(c.after, AppConfig().item(c.key));
+    EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(dlg, IDC_chkProcessAllTags));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dlg, IDC_btnTagCollecter)));
+    EXPECT_EQ("TRUE", AppConfig().item("SELECTALLTAGS"));
     EXPECT_FALSE(AppConfig().ItemExists("TAGNAME_1"));
 }
 
-TEST_F(SettingsDialogTest, DictionaryFieldLoadsTheTagsAndTheStoredListUpToItsGap) {
-    test::WriteTagnameX(program / "tagname.x", {{"FT101", "", 1}, {"LT200", "", 1}, {"PT300", "", 1}});
-    Store("DDE_TAGNAME_FILE", program / "tagname.x");
-    Store("SELECTALLTAGS", "FALSE");
-    Store("TAGNAME_1", "FT101");
-    Store("TAGNAME_2", "LT200");
-    Store("TAGNAME_4", "PT300");
-    CustomConfigDialog dialog;
-    HWND dlg = Open(dialog, IDD_CustomConfig);
-    EXPECT_TRUE(Enabled(dlg, IDC_chkProcessAllTags));
-    EXPECT_EQ(3u, dialog.Selection().AllTags().size());
-    EXPECT_EQ(2u, dialog.Selection().FilterTags().size());
-
-    // Each change of the field checks the file again; a missing one keeps the tables.
-    Type(dlg, IDC_txtTagnameFolder, program / "tagname");
-    EXPECT_FALSE(Enabled(dlg, IDC_chkProcessAllTags));
-    EXPECT_EQ(3u, dialog.Selection().AllTags().size());
-    Type(dlg, IDC_txtTagnameFolder, program / "tagname.x");
-    EXPECT_TRUE(Enabled(dlg, IDC_chkProcessAllTags));
-
-    Press(dlg, IDC_btnApply);
-    EXPECT_EQ("FALSE", Stored("SELECTALLTAGS"));
-    EXPECT_EQ("FT101", Stored("TAGNAME_1"));
-    EXPECT_EQ("LT200", Stored("TAGNAME_2"));
-    EXPECT_FALSE(AppConfig().ItemExists("TAGNAME_3"));
-}
-
-TEST_F(SettingsDialogTest, TagSelectionMovesTagsAndOkWritesThemInListOrder) {
-    HashTable<std::string> all, filtered;
-    all.SetSize(4096);
-    filtered.SetSize(4096);
-    for (const char* tag : {"A", "B", "C", "D", "E"}) all.Add(std::string("TAGNAME_") + static_cast<char>('1' + (tag[0] - 'A')), tag);
-    TagSelection selection;
-    selection.SetAllTagList(&all);
-    selection.SetFilterTagList(&filtered);
-    selection.Init();
-    SelectTagsDialog dialog(selection);
-    HWND dlg = Open(dialog, IDD_frmSelectTags);
-    EXPECT_EQ("Settings : Select Tags to Collect Data For", Text(dlg));
-    HWND left = GetDlgItem(dlg, IDC_lstAllTags);
-    HWND right = GetDlgItem(dlg, IDC_lstFilterTags);
-    EXPECT_EQ(5u, ListItems(left).size());
-
-    Press(dlg, IDC_btnAddTag);  // nothing selected
-    EXPECT_TRUE(ListItems(right).empty());
-    for (const char* tag : {"E", "A", "C", "B", "D", "A"}) {
-        SelectItems(dlg, IDC_lstAllTags, {tag});
-        Press(dlg, IDC_btnAddTag);
+// Reads a link file as the shell reads it.
+struct LinkContents {
+    char path[MAX_PATH] = {}, workingFolder[MAX_PATH] = {}, description[MAX_PATH] = {}, iconPath[MAX_PATH] = {};
+    int iconIndex = -1;
+    explicit LinkContents(const std::string& linkFile) {
+        IShellLinkA* link = nullptr;
+        IPersistFile* file = nullptr;
+        if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                       reinterpret_cast<void**>(&link))) &&
+            SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+            SUCCEEDED(file->Load(std::wstring(linkFile.begin(), linkFile.end()).c_str(), STGM_READ))) {
+            link->GetPath(path, MAX_PATH, nullptr, SLGP_RAWPATH);
+            link->GetWorkingDirectory(workingFolder, MAX_PATH);
+            link->GetDescription(description, MAX_PATH);
+            link->GetIconLocation(iconPath, MAX_PATH, &iconIndex);
+        }
+        if (file) file->Release();
+        if (link) link->Release();
     }
-    EXPECT_EQ((std::vector<std::string>{"E", "A", "C", "B", "D"}), ListItems(right));
+};
 
-    SelectItems(dlg, IDC_lstFilterTags, {"E", "C"});
-    Press(dlg, IDC_Command1);
-    EXPECT_EQ((std::vector<std::string>{"A", "B", "D"}), ListItems(right));
-
-    Press(dlg, IDC_btnSave);
-    EXPECT_FALSE(IsWindowVisible(dlg));
-    EXPECT_EQ(3, filtered.Count());
-    EXPECT_EQ("A", filtered.Item("TAGNAME_1"));
-    EXPECT_EQ("B", filtered.Item("TAGNAME_2"));
-    EXPECT_EQ("D", filtered.Item("TAGNAME_3"));
-
-    Press(dlg, IDC_btnAddAll);
-    EXPECT_EQ(5u, ListItems(right).size());
-    Press(dlg, IDC_btnRemoveAll);
-    EXPECT_TRUE(ListItems(right).empty());
-    // The close box drops what changed since "OK".
-    SendMessageA(dlg, WM_CLOSE, 0, 0);
-    EXPECT_EQ((std::vector<std::string>{"A", "B", "D"}), selection.FilterTags());
-    EXPECT_EQ(3, filtered.Count());
-}
-
-TEST_F(SettingsDialogTest, ExecutionDialogRoundsClampsAndRejectsWhatItCannotStore) {
-    Store("MINUTES_AFTER_HOUR", "15");
-    Store("KEEP_LOGS_FOR", "30");
-    Store("VERBOSITY", "1");
-    ASSERT_TRUE(AppConfig().SaveConfig());
-    CustomAdvConfigDialog dialog;
-    HWND dlg = Open(dialog, IDD_CustomAdvConfig);
-    EXPECT_EQ("Settings", Text(dlg));
-    EXPECT_EQ("15", Field(dlg, IDC_txtMinutes));
-    EXPECT_EQ("Medium", Field(dlg, IDC_cmbVerbosity));
-    EXPECT_EQ("30", Field(dlg, IDC_txtKeepLog_Days));
-
-    for (const auto& [typed, stored] : std::vector<std::pair<std::string, std::string>>{
-             {"75", "59"}, {"7.5", "8"}, {"6.5", "6"}, {"-3", "0"}}) {
-        Type(dlg, IDC_txtMinutes, typed);
-        Press(dlg, IDC_btnApply);
-        EXPECT_EQ(stored, Stored("MINUTES_AFTER_HOUR")) << typed;
-    }
-    EXPECT_TRUE(shower.calls.empty());
+TEST_F(SettingsDialogTest, ExecutionDialogWritesAMinimisedStartupLinkAndRejectsNumbersItCannotStore) {
+    ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+    const std::string target = sb / (fsys::ExeName() + ".exe");
+    test::WriteFile(target, "MZ");  // the link's target must exist
+    const std::string link = StartupLinkPath(nullptr);
+    DeleteFileA(link.c_str());
+    sb.Set("MINUTES_AFTER_HOUR", "15");
+    sb.Set("KEEP_LOGS_FOR", "30");
+    ASSERT_TRUE(AppConfig().SaveConfig());  // the dialog reads the file
+    HWND dlg = Open(std::make_unique<CustomAdvConfigDialog>(), IDD_CustomAdvConfig);
+    Press(dlg, IDC_btnStartup);
+    Press(dlg, IDC_btnStartup);  // pressed again, the same link is rewritten
+    const LinkContents c(link);
+    EXPECT_STRCASEEQ(target.c_str(), c.path);
+    EXPECT_STRCASEEQ((sb.folder() + "\\").c_str(), c.workingFolder);
+    EXPECT_STREQ("ShellLink Sample", c.description);
+    EXPECT_STRCASEEQ(target.c_str(), c.iconPath);
+    EXPECT_EQ(1, c.iconIndex);
+    EXPECT_EQ(2, std::count(activity.lines.begin(), activity.lines.end(), "Added program shortcut to startup folder."));
+    // Wine's link object does not hand the show command back after a load, so read it from
+    // the file's header (a 32-bit value at offset 60 of the shell link format).
+    const std::string bytes = test::ReadFile(link);
+    DeleteFileA(link.c_str());
+    CoUninitialize();
+    ASSERT_GE(bytes.size(), 64u);
+    EXPECT_EQ(SW_SHOWMINNOACTIVE, static_cast<unsigned char>(bytes[60]));
+    EXPECT_EQ(0, bytes[61] | bytes[62] | bytes[63]);
 
     Type(dlg, IDC_txtMinutes, "ten");
     Press(dlg, IDC_btnApply);
     ASSERT_EQ(1u, shower.calls.size());
     EXPECT_EQ("Invalid value provided for 'MINUTES_AFTER_HOUR'. Will use previous value.|48|Validation failed",
               shower.calls[0]);
-    EXPECT_EQ("0", Field(dlg, IDC_txtMinutes));
-
-    Type(dlg, IDC_txtMinutes, "12");
+    EXPECT_EQ("15", Field(dlg, IDC_txtMinutes));  // the stored value again
     Type(dlg, IDC_txtKeepLog_Days, "500000");
     Press(dlg, IDC_btnApply);
-    EXPECT_EQ("12", Stored("MINUTES_AFTER_HOUR"));
-    EXPECT_EQ("30", Stored("KEEP_LOGS_FOR"));
+    EXPECT_EQ("30", AppConfig().item("KEEP_LOGS_FOR"));
     EXPECT_EQ("Unable to apply settings|48|-", shower.calls.at(1));
-}
-
-TEST_F(SettingsDialogTest, ExecutionDialogWithAnUnshowableLevelKeepsItsDesignTexts) {
-    Store("MINUTES_AFTER_HOUR", "20");
-    Store("KEEP_LOGS_FOR", "30");
-    Store("VERBOSITY", "5");
-    ASSERT_TRUE(AppConfig().SaveConfig());
-    CustomAdvConfigDialog dialog;
-    HWND dlg = Open(dialog, IDD_CustomAdvConfig);
-    ASSERT_EQ(1u, shower.calls.size());
-    EXPECT_EQ("Failed to refresh UI from CONFIG|0|-", shower.calls[0]);
-    EXPECT_EQ("20", Field(dlg, IDC_txtMinutes));
-    EXPECT_EQ("Combo1", Field(dlg, IDC_cmbVerbosity));
-    EXPECT_EQ("1000", Field(dlg, IDC_txtKeepLog_Days));
-    Press(dlg, IDC_btnApply);
-    EXPECT_EQ("-1", Stored("VERBOSITY"));
-}
-
-class BrowserDialogTest : public SettingsDialogTest {
-protected:
-    void SetUp() override {
-        SettingsDialogTest::SetUp();
-        test::WriteFile(program / "histdata.exe", "MZ");
-        test::WriteFile(program / "tagname.x", "x");
-        test::WriteFile(program / "a.csv", "x");
-        state.OldFolder = program.path() + "\\";
-        state.Init();
-        for (const char* p : {"*.*", "*.x", "*.lgh", "*.csv", "histdata.exe"}) state.SetFileType(p);
-    }
-    FileBrowserState state;
-};
-
-TEST_F(BrowserDialogTest, OpensInTheGivenFolderAndFiltersFilesByTheChosenPattern) {
-    FileBrowserDialog dialog(state);
-    dialog.SetTitle("Locate *.LGH Files");
-    HWND dlg = Open(dialog, IDD_CommonFileBrowser);
-    EXPECT_EQ("Locate *.LGH Files", Text(dlg));
-    EXPECT_TRUE(lstrcmpiA(program.path().c_str(), Field(dlg, IDC_txtFile).c_str()) == 0) << Field(dlg, IDC_txtFile);
-    EXPECT_EQ("*.*", Field(dlg, IDC_cmbType));
-    EXPECT_EQ(3u, dialog.Files().size());
-    dialog.ChooseFileType(4);
-    EXPECT_EQ((std::vector<std::string>{"histdata.exe"}), dialog.Files());
-    EXPECT_EQ(kBrowserClosed, state.Response);
-}
-
-TEST_F(BrowserDialogTest, SaveReturnsTheTypedFolderAndChosenFileAndCancelTheFolderItWasGiven) {
-    FileBrowserDialog saved(state);
-    HWND dlg = Open(saved, IDD_CommonFileBrowser);
-    saved.ChooseFileType(1);
-    SendMessageA(GetDlgItem(dlg, IDC_lstFile), LB_SETCURSEL, 0, 0);
-    Type(dlg, IDC_txtFile, "C:\\Typed\\Nowhere");
-    Press(dlg, IDC_btnSave);
-    EXPECT_EQ(kBrowserSaved, state.Response);
-    EXPECT_EQ("C:\\Typed\\Nowhere", state.NewFolder);
-    EXPECT_EQ("tagname.x", state.NewFile);
-
-    FileBrowserDialog cancelled(state);
-    dlg = Open(cancelled, IDD_CommonFileBrowser);
-    Type(dlg, IDC_txtFile, "C:\\Elsewhere");
-    Press(dlg, IDC_btnCancel);
-    EXPECT_EQ(kBrowserCancelled, state.Response);
-    EXPECT_EQ(program.path() + "\\", state.NewFolder);
-    EXPECT_EQ("", state.NewFile);
-}
-
-TEST_F(BrowserDialogTest, MissingStartFolderOpensInTheCurrentDirectory) {
-    state.OldFolder = program / "gone";
-    FileBrowserDialog dialog(state);
-    HWND dlg = Open(dialog, IDD_CommonFileBrowser);
-    char here[MAX_PATH] = {};
-    GetCurrentDirectoryA(MAX_PATH, here);
-    EXPECT_TRUE(lstrcmpiA(here, Field(dlg, IDC_txtFile).c_str()) == 0) << Field(dlg, IDC_txtFile);
-}
-
-TEST_F(SettingsDialogTest, TagFileButtonStartsInTheFileFolderAndAddsTagnameXToASavedFolder) {
-    Store("DDE_TAGNAME_FILE", program / "tagname.x");
-    CustomConfigDialog dialog;
-    HWND dlg = Open(dialog, IDD_CustomConfig);
-    std::string startText;
-    {
-        ModalAnswer answer("Locate *.x File (default tagname.x)", [&](HWND browser) {
-            startText = Field(browser, IDC_txtFile);
-            Type(browser, IDC_txtFile, program / "dict");
-            Press(browser, IDC_btnSave);
-        });
-        Press(dlg, IDC_btnBrowseTagname);
-        EXPECT_TRUE(answer.answered);
-    }
-    EXPECT_TRUE(lstrcmpiA(program.path().c_str(), startText.c_str()) == 0) << startText;
-    EXPECT_EQ((program / "dict") + "\\tagname.x", Field(dlg, IDC_txtTagnameFolder));
-    const std::string line = "Tagname file: " + (program / "dict") + "\\tagname.x";
-    EXPECT_EQ(1, std::count(activity.lines.begin(), activity.lines.end(), line));
-    EXPECT_EQ(1, LogCount(line));
-}
-
-TEST_F(SettingsDialogTest, CancelledFolderButtonKeepsTheFieldAndLogsTheLineTwice) {
-    Store("OUTPUT_FOLDER", "C:\\Out");
-    CustomConfigDialog dialog;
-    HWND dlg = Open(dialog, IDD_CustomConfig);
-    {
-        ModalAnswer answer("Select Output Folder for CSV", [&](HWND browser) {
-            Type(browser, IDC_txtFile, "C:\\Other");
-            Press(browser, IDC_btnCancel);
-        });
-        Press(dlg, IDC_btnBrowseCSV);
-        EXPECT_TRUE(answer.answered);
-    }
-    EXPECT_EQ("C:\\Out", Field(dlg, IDC_txtOutputFolder));
-    EXPECT_EQ(1, std::count(activity.lines.begin(), activity.lines.end(), "Output CSV folder: C:\\Out"));
-    EXPECT_EQ(2, LogCount("Output CSV folder: C:\\Out"));
 }
 
 }  // namespace

@@ -1,0 +1,145 @@
+// The Windows costs, measured under Wine against yardsticks in one run, and printed as tables:
+// - one hour's request (FrmDDE::SendRequest over the real DDEML channel and message-pumping
+//   host) to a stand-in that answers at once, against the two 1000 ms pumping waits that every
+//   request holds by design: what lies above 2.0 s is the exchange itself;
+// - the real HistDataToQorp.exe's start in a configured program folder, from CreateProcess to
+//   its tray window, and its working set once settled, against a trivial Win32 window program.
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <numeric>
+#include <string>
+#include <vector>
+
+#include "app/shared.h"
+#include "driver_win32.h"
+#include "fake_dde.h"
+#include "histdata/frmdde.h"
+#include "plant_tag_names.h"
+#include "platform/platform_res.h"
+#include "platform/systray_win32.h"
+#include "platform/win32_handles.h"
+#include "standin_win32.h"
+#include "tagnamex_writer.h"
+
+namespace {
+
+double Now() {
+    LARGE_INTEGER count, frequency;
+    QueryPerformanceCounter(&count);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(count.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+double Mean(const std::vector<double>& v) { return v.empty() ? 0 : std::reduce(v.begin(), v.end()) / v.size(); }
+
+// Label, runs that succeeded and failed, mean and least seconds of those that succeeded, then more.
+void PrintRow(const char* label, const std::vector<double>& seconds, size_t runs, std::vector<double> more) {
+    more.insert(more.begin(), {Mean(seconds), seconds.empty() ? 0 : *std::min_element(seconds.begin(), seconds.end())});
+    std::printf("%-24s %4zu %6zu", label, seconds.size(), runs - seconds.size());
+    for (double figure : more) std::printf(" %9.3f", figure);
+    std::printf("\n");
+}
+
+// Requests hours 00:00, 01:00, ... of one day for the stand-in's dictionary of tagCount tags,
+// all selected, and prints the row of the table. True when every request was made.
+bool TimeRequests(const char* label, size_t tagCount, int requests) {
+    hdq::test::AppSandbox sandbox;  // shared objects, a program folder and its cache
+    hdq::test::StandIn standIn(HDQ_SIM_DIR);
+    // The program always talks to the service "histdata"; a topic of its own keeps other
+    // stand-ins that may run on this machine from answering.
+    const std::string topic = hdq::test::UniqueName("bench");
+    standIn.WriteSettings("SERVICE=histdata\r\nTOPIC=" + topic + "\r\nLIFETIME_MS=300000\r\n");
+    standIn.WriteDictionary(hdq::bench::PlantTagNames(tagCount));
+    sandbox.Set("DDE_LINKTOPIC", topic);
+    sandbox.Set("DDE_LGH_FOLDER", standIn.folder());
+    sandbox.Set("DDE_TAGNAME_FILE", standIn.Path("tagname.x"));
+    sandbox.Set("DDE_HISTDATA_FOLDER", standIn.folder());
+    // The shipped log detail: a request writes no per-item lines.
+    sandbox.Set("VERBOSITY", "0");
+    hdq::AppLog().SetVerbosity(0);
+    const std::unique_ptr<hdq::DdeChannel> channel = hdq::MakePlatformDdeChannel();
+    hdq::FrmDDE form(*channel, hdq::PlatformHost());
+    std::vector<double> seconds;
+    const bool ready = standIn.Copied() && standIn.Start() && form.Init();
+    for (int i = 0; ready && i < requests; ++i) {
+        form.SetStartDate(hdq::DateTime{2009, 3, 25, i % 24, 0, 0});
+        form.SetStartTime(hdq::DateTime{2009, 3, 25, i % 24, 0, 0});
+        const double start = Now();
+        // A request that failed did not do the work being timed; it is counted, not averaged.
+        if (form.SendRequest()) seconds.push_back(Now() - start);
+    }
+    PrintRow(label, seconds, requests, {Mean(seconds) - 2.0, Mean(seconds) / 2.0});
+    return seconds.size() == static_cast<size_t>(requests);
+}
+
+// How one program is started, recognised and ended, and what its starts measured.
+struct Program {
+    std::string exe;
+    std::string awaited;  // the window whose coming is timed
+    std::string hidden;   // a window that must exist and stay hidden
+    UINT endMessage;      // posted to the awaited window at the end
+    WPARAM endWParam;
+    std::vector<double> seconds{}, workingSetMiB{};  // of the starts that succeeded
+};
+
+void MeasureStart(Program& program, const std::string& folder) {
+    hdq::test::Process p;  // killed when it goes away, should it not have ended
+    const auto awaited = [&] { return hdq::test::FindTopWindowOfProcess(p.Id(), program.awaited, 0); };
+    const double t0 = Now();
+    const bool started = p.Start(program.exe, "", folder) && hdq::test::WaitUntil(awaited, 30000, 1);
+    const double seconds = Now() - t0;
+    Sleep(1500);  // whatever start-up still does once the window is there, then the figures
+    const HWND hidden = hdq::test::FindTopWindowOfProcess(p.Id(), program.hidden, 0);
+    const hdq::win::UniqueKernelHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, p.Id()));
+    PROCESS_MEMORY_COUNTERS memory{};
+    if (started && hidden && !IsWindowVisible(hidden) && GetProcessMemoryInfo(process.get(), &memory, sizeof memory)) {
+        program.seconds.push_back(seconds);
+        program.workingSetMiB.push_back(static_cast<double>(memory.WorkingSetSize) / (1024.0 * 1024.0));
+    }
+    PostMessageA(awaited(), program.endMessage, program.endWParam, 0);
+    p.WaitExit(10000);
+}
+
+// A program folder that the program finds complete, so that it goes to the tray; the hourly
+// service's minute is half an hour away, so that no export starts while it is measured.
+std::string LayOutProgramFolder(const hdq::test::TempFolder& folder) {
+    CopyFileA(hdq::test::WinPath(HDQ_PROGRAM_EXE).c_str(), (folder / "HistDataToQorp.exe").c_str(), FALSE);
+    CreateDirectoryA((folder / "cache").c_str(), nullptr);  // OUTPUT_FOLDER keeps its default
+    hdq::test::WriteTagnameX(folder / "tagname.x", std::vector<hdq::test::TagRecord>(200));
+    const std::time_t now = std::time(nullptr);
+    std::string ini = "DDE_LINKTOPIC=tagname\r\nMINUTES_AFTER_HOUR=";
+    ini += std::to_string((std::localtime(&now)->tm_min + 30) % 60) + "\r\nDDE_TAGNAME_FILE=" + (folder / "tagname.x");
+    ini += "\r\nDDE_LGH_FOLDER=" + folder.path() + "\r\nDDE_HISTDATA_FOLDER=" + folder.path() + "\r\n";
+    hdq::test::WriteFile(folder / "HistDataToQorp.ini", ini);
+    return folder / "HistDataToQorp.exe";
+}
+
+}  // namespace
+
+// Arguments: the number of requests of each size, and of starts of each program (default 5).
+int main(int argc, char** argv) {
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+    std::printf("%-24s %4s %6s %9s %9s %9s %9s\n", "request (s)", "ok", "failed", "mean", "min", "over 2.0", "mean/2");
+    const bool few = TimeRequests("3 tags", 3, runs);
+    const bool many = TimeRequests("100 tags", 100, runs);
+    hdq::test::TempFolder folder;
+    // The yardstick never shows its window; the program, configured, keeps its main window hidden.
+    Program trivial{hdq::test::WinPath(HDQ_TRIVIAL_EXE), "HdqTrivialWindow", "HdqTrivialWindow", WM_CLOSE, 0};
+    Program ours{LayOutProgramFolder(folder), hdq::win::FrmSysTray::kWindowTitle,
+                 "HistData to Brel Qorp Utility v1.0.7 - Interactive ", WM_COMMAND, IDM_mExit};
+    // Alternated, so that a passing load on the machine touches both series alike.
+    for (int i = 0; i < runs; ++i) {
+        MeasureStart(trivial, folder.path());
+        MeasureStart(ours, folder.path());
+    }
+    std::printf("%-24s %4s %6s %9s %9s %9s\n", "start-up (s)", "ok", "failed", "mean", "min", "WS MiB");
+    PrintRow("trivial Win32 window", trivial.seconds, runs, {Mean(trivial.workingSetMiB)});
+    PrintRow("HistDataToQorp to tray", ours.seconds, runs, {Mean(ours.workingSetMiB)});
+    std::printf("program over yardstick: start-up %.2f, working set %.2f\n",
+                Mean(ours.seconds) / Mean(trivial.seconds), Mean(ours.workingSetMiB) / Mean(trivial.workingSetMiB));
+    return few && many && trivial.seconds.size() + ours.seconds.size() == 2u * runs ? 0 : 1;
+}

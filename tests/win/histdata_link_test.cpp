@@ -1,0 +1,149 @@
+// The link to HistData under Wine: the DDEML channel against the stand-in over real DDE, the
+// message-pumping wait and the window-title check that the request session relies on, and
+// what the stand-in writes and refuses where the end-to-end tests never take it (the fault
+// matrix exercises its fault switches through the real program).
+#include <gtest/gtest.h>
+
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "app/msgwait.h"
+#include "core/error.h"
+#include "histdata/dde_channel.h"
+#include "histdata/host.h"
+#include "platform/win32_handles.h"
+#include "standin_win32.h"
+#include "test_support.h"
+
+namespace hdq {
+namespace {
+
+using test::ErrorNumberOf;
+using test::UniqueName;
+
+class DdeChannelTest : public test::StandInTest {
+protected:
+    DdeChannelTest() : StandInTest(HDQ_SIM_DIR) {}
+};
+
+TEST_F(DdeChannelTest, RequestsAnswerEightBitTextUnchangedAndARefusedPokeRaises285ButKeepsTheConversation) {
+    StartStandIn("REFUSE_POKE=DBDIR\r\n");
+    // Only the configured topic reaches the server: the other tests' stand-ins rely on it.
+    channel_->linkTopic = service_ + "|" + UniqueName("other");
+    EXPECT_EQ(dde_err::NoResponse, ErrorNumberOf([&] { channel_->SetLinkMode(LinkMode::Manual); }));
+    Connect();
+    const std::string text = "D:\\Daten\\Gr\xF6\xDF" "e \xE9t\xE9 \xA7 1,+";
+    Poke("DATADIR", text);
+    EXPECT_EQ(text, Request("DATADIR"));
+    // Wine tells of a refused poke only in the result flags, not in the DDEML error.
+    Poke("DURATION", "5m");
+    EXPECT_EQ(dde_err::Refused, ErrorNumberOf([&] { Poke("DBDIR", "x"); }));
+    // The conversation goes on, and each request after the refusal gets its own answer.
+    EXPECT_EQ("5m", Request("DURATION"));
+    EXPECT_EQ("No file written", Request("ERROR"));
+}
+
+TEST_F(DdeChannelTest, InitiateThatNoServerAcceptsRaises282AndUseWithoutAConversationRaises293) {
+    EXPECT_EQ(dde_err::NoChannel, ErrorNumberOf([&] { Request("ERROR"); }));
+    StartStandIn("REFUSE_CONNECT=1\r\n");
+    EXPECT_EQ(dde_err::NoResponse, ErrorNumberOf([&] { Connect(); }));
+    EXPECT_EQ(LinkMode::None, channel_->linkMode());
+    EXPECT_EQ(dde_err::NoChannel, ErrorNumberOf([&] { Poke("DATADIR", "x"); }));
+    channel_->linkTopic = UniqueName("nobody") + "|" + topic_;  // a service nobody offers
+    EXPECT_EQ(dde_err::NoResponse, ErrorNumberOf([&] { channel_->SetLinkMode(LinkMode::Manual); }));
+    EXPECT_EQ(std::vector<std::string>{"CONNECT " + topic_ + " -> refused"}, sim_.Transcript());
+}
+
+TEST_F(DdeChannelTest, UnansweredRequestTimesOutWith286AndTheLateAnswerIsNotTakenForTheNext) {
+    StartStandIn("HOLD_ITEM=ERROR\r\nHOLD_MS=2500\r\n");
+    Connect(10);
+    PokeHour(sim_.Path("2009032514.CSV"));
+    const DWORD start = GetTickCount();
+    EXPECT_EQ(dde_err::Timeout, ErrorNumberOf([&] { Request("ERROR"); }));
+    const DWORD took = GetTickCount() - start;
+    EXPECT_GE(took, 900u);
+    EXPECT_LT(took, 2400u);  // before the held answer comes
+
+    // The held request is answered "None" at 2.5 s; a new parameter then makes the answer
+    // "No file written", which the next request must get rather than the late reply.
+    WaitPumpingMessages(2000);
+    Poke("STARTTIME", "15:00:00");
+    EXPECT_EQ("No file written", Request("ERROR"));
+    const auto transcript = sim_.Transcript();
+    ASSERT_GE(transcript.size(), 4u);
+    EXPECT_EQ("REQUEST ERROR -> held", transcript[transcript.size() - 4]);
+    EXPECT_EQ("REQUEST ERROR -> None", transcript[transcript.size() - 3]);
+}
+
+TEST_F(DdeChannelTest, StandInStepsThroughSpansUpToSixWeeksAndRefusesUnknownTagsAndImpossibleSpans) {
+    // start, duration, interval, the lines written and how the last line starts
+    const std::tuple<const char*, const char*, const char*, size_t, const char*> spans[] = {
+        {"14:00:00", "2m", "0.5m", 6, "03/25/2009,14:02:00,"},
+        {"23:00:00", "1h", "30m", 4, "03/26/2009,00:00:00,"},
+        {"14:00:00", "6w", "1w", 8, "05/06/2009,14:00:00,"},
+    };
+    const std::string csv = sim_.Path("2009032514.CSV");
+    StartStandIn("");
+    Connect();
+    for (const auto& [start, duration, interval, count, lastLine] : spans) {
+        SCOPED_TRACE(duration);
+        PokeHour(csv, start, duration, interval);
+        ASSERT_EQ("None", Request("ERROR"));
+        const auto lines = test::ReadLines(csv);
+        ASSERT_EQ(count, lines.size());
+        EXPECT_EQ("$Date,$Time,A,B,C", lines[0]);
+        EXPECT_EQ(0u, lines.back().rfind(lastLine, 0)) << lines.back();
+    }
+
+    ASSERT_TRUE(DeleteFileA(csv.c_str()));
+    Poke("TAGS2", "FOO");
+    Poke("WRITEFILE", "1");
+    EXPECT_EQ("Tag FOO not found in dictionary", Request("ERROR"));
+    Poke("TAGS2", "C");
+    // No unit, an unknown unit, a zero step, or more than six weeks.
+    for (const auto& [duration, interval] : {std::pair{"7w", "1m"}, {"43d", "1m"}, {"abc", "1m"}, {"59", "1m"},
+                                             {"5m", "0s"}, {"5m", "1x"}}) {
+        Poke("DURATION", duration);
+        Poke("INTERVAL", interval);
+        Poke("WRITEFILE", "1");
+        EXPECT_NE("None", Request("ERROR")) << duration << " / " << interval;
+    }
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(csv.c_str()));
+}
+
+int timerCalls = 0;
+void CALLBACK CountTimer(HWND, UINT, UINT_PTR id, DWORD) {
+    ++timerCalls;
+    KillTimer(nullptr, id);
+}
+
+TEST(WaitPumpingMessages, DispatchesWhatArrivesMeanwhileAndKeepsAQuitRequestForTheMessageLoop) {
+    timerCalls = 0;
+    SetTimer(nullptr, 0, 300, &CountTimer);  // only a dispatched WM_TIMER calls it
+    PostQuitMessage(3);
+    const DWORD start = GetTickCount();
+    EXPECT_EQ(kWaitTimeout, WaitPumpingMessages(1000));
+    const DWORD took = GetTickCount() - start;
+    EXPECT_GE(took, 950u);
+    EXPECT_LT(took, 1800u);
+    EXPECT_EQ(1, timerCalls);
+    // Swallowing the quit would leave the program running after it was told to end.
+    MSG msg;
+    ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(3u, msg.wParam);
+}
+
+TEST(HistDataHost, FindsATopLevelWindowByItsExactTitle) {
+    const std::string title = UniqueName("HdqTitle");
+    win::UniqueWindow window(CreateWindowExA(0, "STATIC", title.c_str(), WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                             GetModuleHandleA(nullptr), nullptr));
+    ASSERT_TRUE(window);
+    EXPECT_TRUE(PlatformHost().IsAppRunningTitled(title));
+    EXPECT_FALSE(PlatformHost().IsAppRunningTitled(title + " "));
+    window.reset();
+    EXPECT_FALSE(PlatformHost().IsAppRunningTitled(title));
+}
+
+}  // namespace
+}  // namespace hdq
