@@ -21,9 +21,9 @@ class FrmAbout;
 class FrmSysTray {
 public:
     // The shell reports mouse actions on the icon with this message, the mouse message in
-    // lParam. A private message keeps them apart from real mouse movement over the window,
-    // which the old convention of reusing WM_MOUSEMOVE (512) could not.
-    static constexpr UINT kCallbackMessage = WM_APP + 1;
+    // lParam where a real mouse move carries its x coordinate. The tray window is never
+    // shown, so no real mouse movement reaches it and the two cannot be confused.
+    static constexpr UINT kCallbackMessage = WM_MOUSEMOVE;
     static constexpr const char* kWindowTitle = "FrmSysTray";
 
     FrmSysTray();
