@@ -58,6 +58,11 @@ TEST(StartupEndToEnd, RefusesAnIniFileItCannotReadAndCreatesAMissingOneWithItsSe
     for (size_t i = 0; i < lines.size(); ++i) EXPECT_EQ(0u, lines[i].rfind(expectedKeys[i] + "=", 0)) << lines[i];
     EXPECT_EQ("OUTPUT_FOLDER=" + folder.path() + "\\cache", lines[14]);
 
+    // One log per run and day, named by the moment it opened; the handle file names it.
+    const std::string logName = test::FilesIn(folder / "log").back();
+    EXPECT_TRUE(std::regex_match(logName, std::regex(R"(\d\d_\d\d_\d{4}__\d\d_\d\d_\d\d_pelomark\.log)"))) << logName;
+    EXPECT_NE(std::string::npos, test::ReadFile(folder / "HistDataToQorp.log_handle").find(logName));
+
     // The identity comes from the exe's version resource.
     EXPECT_EQ("Brel Qorp Utility to request CSV files from WonderWare HistData", messages[0]);
     EXPECT_EQ("HistData to Brel Qorp version 1.0.7 (Build 46)", messages[1]);

@@ -80,6 +80,7 @@ bool ScriptedForm::SendRequest() {
     // A cycle whose cursor never reaches the end must fail the test, not hang it.
     if (++requests > 1000) throw VrxError(99999, "runaway cycle");
     if (onRequest) onRequest(requests);
+    if (requests == failRequest) return false;
     const std::string name = FormatPattern(TruncateToHour(starts.back()), "yyyymmddhh") + ".CSV";
     WriteFile(CacheFolder() + "\\" + name, "Date,Time,A\r\n03/25/2011,10:00:00,1\r\n");
     return true;

@@ -88,6 +88,7 @@ public:
     void ClearMemory() override {}
 
     bool initOk = true;
+    int failRequest = 0;  // the number of the one request that fails, 0 for none
     std::function<void(int)> onRequest;
     std::vector<DateTime> starts;      // as the cycle gave them, not cut to the hour
     std::vector<std::string> tagKeys;  // of the last tag list set

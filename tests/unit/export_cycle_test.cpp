@@ -41,6 +41,41 @@ TEST_F(ExportCycleTest, StepsInMinutesAndCountsTheRequestsLeftIncludingTheCurren
     EXPECT_EQ((std::vector<std::pair<DateTime, long>>{{At(10), 3}, {At(10), 2}, {At(11), 1}}), progress);
 }
 
+TEST_F(ExportCycleTest, RequestsTheHoursBeforeTheEndHourByTheDurationsNumberOfMinutes) {
+    struct Case {
+        const char* duration;
+        DateTime end;
+        int requests;
+    };
+    // The unit letter is ignored: "2h" steps two minutes, thirty requests an hour.
+    for (const Case& c : {Case{"60m", At(10, 30), 0}, Case{"60m", At(12), 2}, Case{"2h", At(11), 30}}) {
+        SCOPED_TRACE(c.duration);
+        sb.Set("DDE_DURATION", c.duration);
+        cycle.RangeEnd = c.end;
+        form.requests = 0;
+        activity.lines.clear();
+        EXPECT_TRUE(cycle.ProcessHistFiles());
+        EXPECT_EQ(c.requests, form.requests);
+        EXPECT_TRUE(activity.HasPrefix("Processing Files completed upto: " + FormatGeneral(TruncateToHour(c.end))));
+    }
+}
+
+TEST_F(ExportCycleTest, ServiceRunMovesLastRunToTheEndOnTheFirstMovedHourAndSkipsAFailedOne) {
+    sb.Set("LAST_RUN", "03-24-2011 00:00:00");
+    form.failRequest = 1;
+    EXPECT_TRUE(cycle.ProcessHistFiles());  // a manual run leaves LAST_RUN alone
+    EXPECT_EQ("03-24-2011 00:00:00", AppConfig().item("LAST_RUN"));
+    EXPECT_TRUE(activity.HasPrefix("Unable to create file for: " + FormatGeneral(At(10))));
+    EXPECT_EQ(2, form.requests);
+
+    cycle.ServiceRunning = true;
+    form.requests = 0;
+    form.failRequest = 2;  // a later failure does not move it back
+    EXPECT_TRUE(cycle.ProcessHistFiles());
+    EXPECT_EQ(FormatGeneral(At(12)), AppConfig().item("LAST_RUN"));
+    EXPECT_NE(std::string::npos, test::ReadFile(sb / "test.ini").find("LAST_RUN=" + FormatGeneral(At(12))));
+}
+
 TEST_F(ExportCycleTest, FilteredListStopsAtTheFirstMissingNumberAndIsOnlyUsedWhenSelectAllIsFalse) {
     sb.Set("TAGNAME_1", "FT101");
     sb.Set("TAGNAME_3", "FT103");
@@ -49,6 +84,12 @@ TEST_F(ExportCycleTest, FilteredListStopsAtTheFirstMissingNumberAndIsOnlyUsedWhe
     sb.Set("SELECTALLTAGS", "false");
     EXPECT_TRUE(cycle.ProcessHistFiles());
     EXPECT_EQ(std::vector<std::string>{"FT101"}, form.tagKeys);
+
+    sb.Set("TAGNAME_2", "FT101");  // the same tag twice ends the cycle before any request
+    form.requests = 0;
+    EXPECT_FALSE(cycle.ProcessHistFiles());
+    EXPECT_TRUE(activity.HasPrefix("ERROR: ProcessHistFiles(457): "));
+    EXPECT_EQ(0, form.requests);
 }
 
 TEST_F(ExportCycleTest, DurationBelowOneMinuteOrMissingEndsTheCycleBeforeAnyRequest) {

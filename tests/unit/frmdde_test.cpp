@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "fake_dde.h"
 #include "tagnamex_writer.h"
 
@@ -70,6 +72,28 @@ TEST_F(FrmDDETest, CountsOnlyAnErrorAnswerBeginningWithNoneAsWritten) {
         EXPECT_EQ(written, !test::ReadFile(CsvPathOf("2009032514.CSV")).empty()) << answer;
     }
     EXPECT_TRUE(sb.Logged("Error: Unable to Make CSV"));
+}
+
+TEST_F(FrmDDETest, GivesUpTheSetUpForATimeOutThatIsNoNumberAndKeepsTheStartForATextThatIsNoDate) {
+    ASSERT_TRUE(form.Init());
+    form.SetStartDate(kHour);
+    form.SetStartTime(kHour);
+    sb.Set("DDE_TIMEOUT", "one minute");
+    // Without a conversation the write order cannot go out either.
+    EXPECT_FALSE(form.SendRequest());
+    EXPECT_TRUE(sb.LoggedStartingWith("ERROR ("));
+    EXPECT_TRUE(sb.Logged("Error: Unable to get handle to HistDate through DDE"));
+    EXPECT_TRUE(sb.Logged("Error: Unable to Make CSV"));
+
+    sb.Set("DDE_TIMEOUT", "600");
+    sb.Set("DDE_TAGNAME_FILE", "tagname.x");  // no folder to give as DBDIR
+    form.SetStartDate(std::string("tomorrow"));
+    EXPECT_EQ("2009/03/25 14:00", form.StartDateText());
+    EXPECT_EQ(2, sb.CountLogged("frmDDE: StartDate: 2009/03/25 14:00"));
+    EXPECT_TRUE(form.SendRequest());
+    EXPECT_EQ(1, std::count(channel.transcript.begin(), channel.transcript.end(), "DBDIR="));
+    EXPECT_EQ(1, std::count(channel.transcript.begin(), channel.transcript.end(),
+                            "FILENAME=" + CsvPathOf("2009032514.CSV")));
 }
 
 TEST_F(FrmDDETest, FailsCleanlyAfterClearMemory) {

@@ -36,6 +36,23 @@ TEST_F(ConnectionSettingsTest, ApplyStoresTrimmedFieldsAndCreatesTheTrimmedOutpu
     EXPECT_TRUE(fsys::IsDirectory(sb / "typed"));
 }
 
+TEST_F(ConnectionSettingsTest, StoredListLoadsUpToItsGapAndAClearBoxWithoutTagsFallsBackToAllTags) {
+    for (const char* key : {"TAGNAME_1", "TAGNAME_2", "TAGNAME_3", "TAGNAME_5"}) sb.Set(key, key);
+    settings.LoadTagLists(sb / "missing.x");
+    EXPECT_EQ(0, settings.AllTagsTable().Count());
+    EXPECT_EQ(3, settings.FilterTagsTable().Count());
+
+    // Nothing chosen: the stored list goes up to its gap, and all tags are collected instead.
+    settings.FilterTagsTable().RemoveAll();
+    ConnectionFields f;
+    f.processAllTags = false;
+    ASSERT_TRUE(settings.ApplySettings(f));
+    EXPECT_TRUE(f.processAllTags);
+    EXPECT_EQ("TRUE", Stored("SELECTALLTAGS"));
+    EXPECT_TRUE(StoredTagList().empty());
+    EXPECT_TRUE(AppConfig().ItemExists("TAGNAME_5"));
+}
+
 TEST_F(ConnectionSettingsTest, NewListOverwritesAndEndsBeforeStaleKeysLeftBehindAGap) {
     // Three chosen tags: the stale TAGNAME_4 must not become a fourth; five: the fifth is new.
     for (int chosen : {3, 5}) {

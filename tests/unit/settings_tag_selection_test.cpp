@@ -48,6 +48,17 @@ TEST_F(TagSelectionTest, AddingOneByOneKeepsTheOrderSkipsChosenTagsAndTheCloseBo
     EXPECT_EQ("ft101", filterTable.Item("TAGNAME_3"));
 }
 
+TEST_F(TagSelectionTest, RemovingTheSelectedKeepsTheOthersInOrderAndOkRenumbersTheTable) {
+    Load({"A", "B", "C", "D"}, {"D", "A", "C", "B"});
+    const Tags before = selection.FilterTags();  // in the table's key order
+    selection.RemoveSelected({0, 2});
+    EXPECT_EQ((Tags{before[1], before[3]}), selection.FilterTags());
+    selection.Commit();
+    EXPECT_EQ(2, filterTable.Count());
+    EXPECT_EQ(before[1], filterTable.Item("TAGNAME_1"));
+    EXPECT_EQ(before[3], filterTable.Item("TAGNAME_2"));
+}
+
 TEST_F(TagSelectionTest, RemovingOneOfTwoCopiesFromAHandEditedListKeepsTheTagChosen) {
     Load({"A", "B"}, {"A", "A"});
     selection.RemoveSelected({0});

@@ -19,6 +19,22 @@ TEST_F(HistDataSupervision, WaitsForASlowWindowInsteadOfStartingAgainEvenAcrossA
     EXPECT_TRUE(sb.Logged("Attempts to start histdata.exe = 1"));
 }
 
+TEST_F(HistDataSupervision, StartsNothingWhenRunningAndStopsAtAProgramThatCannotStart) {
+    sb.Set("DDE_HISTDATA_FOLDER", "C:\\Wonderware\\");
+    EXPECT_TRUE(form.Init());
+    EXPECT_TRUE(host.starts.empty());
+    EXPECT_TRUE(sb.Logged("Attempts to start histdata.exe = 0"));
+
+    sb.Set("DDE_HISTDATA_FOLDER", "C:\\Wonderware");
+    host.WindowNever();
+    host.FailStarts(OsError{2, "The system cannot find the file specified."});
+    EXPECT_FALSE(form.Init());
+    EXPECT_EQ(std::vector<std::string>{"C:\\Wonderware\\histdata.exe"}, host.starts);
+    EXPECT_TRUE(sb.LoggedStartingWith("ERROR (2): "));
+    EXPECT_EQ(1, activity.CountOf("Unable to start/restart/communicate with HISTDATA.EXE, make sure configuration "
+                                  "points to executable. \r\nIf HISTDATA.EXE is running, stop the program and restart it."));
+}
+
 TEST_F(HistDataSupervision, StopsAfterTenStartsWhenTheWindowNeverComes) {
     host.WindowNever();
     EXPECT_FALSE(form.Init());
