@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/globals.h"
+#include "app/msgwait.h"
 #include "app/shared.h"
 #include "core/error.h"
 #include "core/text.h"
@@ -93,6 +94,13 @@ bool ExportCycle::ProcessHistFiles() {
 
         while (TruncateToHour(cursor) < TruncateToHour(RangeEnd)) {
             const DateTime hour = TruncateToHour(cursor);
+            if (QuitRequested()) {
+                // The hours done so far are moved and, in a service run, in LAST_RUN; the
+                // rest are exported after the next start.
+                LogActivity("Export stopped before " + FormatGeneral(hour) + ": the program is ending", 0);
+                form_.ClearMemory();
+                return false;
+            }
             if (OnProgress) OnProgress(hour, RequestsLeft(cursor, TruncateToHour(RangeEnd), step));
             LogActivity("Processing Data for " + FormatGeneral(hour), 1);
             form_.SetStartDate(cursor);

@@ -1,6 +1,12 @@
 #include "app/msgwait.h"
 
 namespace hdq {
+namespace {
+bool g_quitRequested = false;
+}  // namespace
+
+void SetQuitRequested(bool requested) { g_quitRequested = requested; }
+bool QuitRequested() { return g_quitRequested; }
 
 bool WaitIsOver(uint32_t deadline, uint32_t now, int32_t interval, int32_t* remaining) {
     if (interval == kWaitInfinite) {

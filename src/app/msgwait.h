@@ -18,6 +18,12 @@ inline constexpr uint32_t kWakeAllInput = 255;    // QS_ALLINPUT
 // With interval == kWaitInfinite the wait is never over and remaining is -1.
 bool WaitIsOver(uint32_t deadline, uint32_t now, int32_t interval, int32_t* remaining);
 
+// Set when a wait takes the program's quit request (Exit in the tray menu) off the queue: a
+// running export then stops after its current hour instead of working through the rest of
+// its range with no icon left to show for it.
+void SetQuitRequested(bool requested);
+bool QuitRequested();
+
 #ifdef _WIN32
 // True when a top-level window of exactly this title exists (any window class).
 bool IsAppRunningTitled(const std::string& title);

@@ -37,6 +37,7 @@ uint32_t WaitPumpingMessages(int32_t interval, void* const* handles, uint32_t co
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT) {
+                SetQuitRequested(true);
                 quitSeen = true;
                 quitCode = msg.wParam;
                 continue;

@@ -36,7 +36,7 @@ std::optional<std::vector<std::string>> ListFiles(const std::string& pathPattern
 // Folders in a folder, "." and ".." excluded.
 std::vector<std::string> ListFolders(const std::string& folder);
 
-bool IsDirectory(const std::string& path, OsError* err = nullptr);  // false + err when missing
+bool IsDirectory(const std::string& path, OsError* err = nullptr);  // false + err when unreadable
 bool Exists(const std::string& path);                              // file or folder
 std::optional<DateTime> LastWriteTime(const std::string& path);    // local time, whole seconds
 bool SetLastWriteTime(const std::string& path, const DateTime& local);

@@ -119,7 +119,11 @@ std::vector<std::string> ListFolders(const std::string& folder) {
 bool IsDirectory(const std::string& path, OsError* err) {
     struct stat st {};
     if (::stat(Host(path).c_str(), &st) != 0) return Fail(err);
-    if (!S_ISDIR(st.st_mode)) return Fail(err, ENOTDIR);
+    // A file of that name is a plain "no", not an error to report.
+    if (!S_ISDIR(st.st_mode)) {
+        if (err) *err = OsError{};
+        return false;
+    }
     return true;
 }
 

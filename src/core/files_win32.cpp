@@ -105,7 +105,11 @@ std::vector<std::string> ListFolders(const std::string& folder) {
 bool IsDirectory(const std::string& path, OsError* err) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return Fail(err);
-    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return Fail(err, ERROR_DIRECTORY);
+    // A file of that name is a plain "no", not an error to report.
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        if (err) *err = OsError{};
+        return false;
+    }
     return true;
 }
 

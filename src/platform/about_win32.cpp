@@ -54,7 +54,7 @@ void FrmAbout::OnCommand(int id, int notifyCode, HWND) {
 }
 
 void FrmAbout::Open(const std::string& address) {
-    ShellExecuteA(hwnd(), "open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    ShellExecuteA(hwnd(), "open", address.c_str(), nullptr, nullptr, SW_SHOW);
 }
 
 }  // namespace hdq::win

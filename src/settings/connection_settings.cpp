@@ -141,7 +141,8 @@ void ConnectionSettings::Help() {
 }
 
 std::string TagFileBrowseStart(const std::string& fieldText) {
-    if (!EndsWith(fieldText, ".x")) return fieldText;
+    // File names ignore letter case on Windows: TAGNAME.X is a dictionary file too.
+    if (!EndsWith(ToLower(fieldText), ".x")) return fieldText;
     const size_t slash = fieldText.rfind('\\');
     return slash == std::string::npos ? std::string() : fieldText.substr(0, slash + 1);
 }

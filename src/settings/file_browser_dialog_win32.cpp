@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "app/startup.h"
 #include "core/error.h"
 #include "core/files.h"
 #include "settings/settings_res.h"
@@ -215,10 +216,12 @@ void FileBrowserDialog::ChangeDrive(const std::string& drive) {
         SetItemText(IDC_txtFile, directory_);
         return;
     }
+    // Like every untitled box of the program, these carry the application's title.
+    const char* title = App().title.c_str();
     if (IsDeviceUnavailable(error)) {
-        MessageBoxA(hwnd(), ("Error: Device " + drive + " is unavailable.").c_str(), nullptr, MB_OK);
+        MessageBoxA(hwnd(), ("Error: Device " + drive + " is unavailable.").c_str(), title, MB_OK);
     } else {
-        MessageBoxA(hwnd(), ("Error " + std::to_string(error) + "\r\n" + win::ErrorText(error)).c_str(), nullptr,
+        MessageBoxA(hwnd(), ("Error " + std::to_string(error) + "\r\n" + win::ErrorText(error)).c_str(), title,
                     MB_ICONERROR);
     }
     // The drive list goes back to the drive the other lists still show.

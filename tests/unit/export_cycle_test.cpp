@@ -6,6 +6,7 @@
 
 #include "app/export_cycle.h"
 #include "app/globals.h"
+#include "app/msgwait.h"
 #include "app/shared.h"
 #include "fake_dde.h"
 
@@ -21,6 +22,7 @@ protected:
         sb.Set("DDE_DURATION", "60m");
         MakeFolder(CacheFolder());
         SetActivityList(&activity);
+        SetQuitRequested(false);
         cycle.RangeStart = At(10);
         cycle.RangeEnd = At(12);
     }
@@ -74,6 +76,18 @@ TEST_F(ExportCycleTest, ServiceRunMovesLastRunToTheEndOnTheFirstMovedHourAndSkip
     EXPECT_TRUE(cycle.ProcessHistFiles());
     EXPECT_EQ(FormatGeneral(At(12)), AppConfig().item("LAST_RUN"));
     EXPECT_NE(std::string::npos, test::ReadFile(sb / "test.ini").find("LAST_RUN=" + FormatGeneral(At(12))));
+}
+
+TEST_F(ExportCycleTest, ExitDuringTheCycleStopsItAfterTheHourUnderWayKeepingWhatThatHourSaved) {
+    sb.Set("LAST_RUN", "03-24-2011 00:00:00");
+    cycle.ServiceRunning = true;
+    cycle.RangeEnd = At(14);
+    form.onRequest = [](int n) { SetQuitRequested(n == 2); };  // as a wait that takes the quit
+    EXPECT_FALSE(cycle.ProcessHistFiles());
+    EXPECT_EQ(2, form.requests);
+    EXPECT_TRUE(activity.HasPrefix("Export stopped before " + FormatGeneral(At(12)) + ": the program is ending"));
+    EXPECT_FALSE(activity.HasPrefix("Processing Files completed upto: "));
+    EXPECT_EQ(FormatGeneral(At(14)), AppConfig().item("LAST_RUN"));
 }
 
 TEST_F(ExportCycleTest, FilteredListStopsAtTheFirstMissingNumberAndIsOnlyUsedWhenSelectAllIsFalse) {

@@ -26,6 +26,11 @@ TEST_F(Globals, ProbesAFolderWithoutTouchingAnEarlierTemporaryFile) {
     EXPECT_TRUE(ValidatePath(sb.folder()));
     EXPECT_EQ("not ours", test::ReadFile(sb / "1.tmp"));
     EXPECT_FALSE(FileExists(sb / "2.tmp"));  // the probe file is gone again
+
+    // A file where a folder is expected is simply not one: no error line of its own.
+    EXPECT_FALSE(ValidatePath(sb / "1.tmp"));
+    EXPECT_TRUE(sb.Logged("ERROR: Path " + (sb / "1.tmp") + " does not exist"));
+    EXPECT_FALSE(sb.LoggedStartingWith("ERROR ("));
 }
 
 TEST_F(Globals, MovesTheHourlyFilesIntoANewOutputFolderReplacingAnEarlierFileOfTheSameHour) {

@@ -1,6 +1,7 @@
 // The folder and file browser's path rules.
 #include <gtest/gtest.h>
 
+#include "settings/connection_settings.h"
 #include "settings/file_browser.h"
 
 namespace hdq {
@@ -13,6 +14,12 @@ TEST(FileBrowserPaths, DropOneTrailingBackslashAndTellDriveLetterPathsApart) {
     EXPECT_TRUE(IsDriveLetterPath("d:\\x"));
     EXPECT_FALSE(IsDriveLetterPath("C"));
     EXPECT_FALSE(IsDriveLetterPath("\\\\server\\share"));
+}
+
+TEST(FileBrowserPaths, TheTagFileButtonStartsInTheFolderOfADictionaryFileWrittenInAnyCase) {
+    EXPECT_EQ("C:\\App\\", TagFileBrowseStart("C:\\App\\tagname.x"));
+    EXPECT_EQ("C:\\App\\", TagFileBrowseStart("C:\\App\\TAGNAME.X"));
+    EXPECT_EQ("C:\\App", TagFileBrowseStart("C:\\App"));
 }
 
 }  // namespace
