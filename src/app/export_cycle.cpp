@@ -92,12 +92,17 @@ bool ExportCycle::ProcessHistFiles() {
             return false;
         }
 
+        bool movedLastRun = false;
         while (TruncateToHour(cursor) < TruncateToHour(RangeEnd)) {
             const DateTime hour = TruncateToHour(cursor);
             if (QuitRequested()) {
-                // The hours done so far are moved and, in a service run, in LAST_RUN; the
-                // rest are exported after the next start.
+                // LAST_RUN already points at the end of the range; the hours from here on
+                // were never asked for, so the next start must begin with them.
                 LogActivity("Export stopped before " + FormatGeneral(hour) + ": the program is ending", 0);
+                if (movedLastRun) {
+                    AppConfig().setItem("LAST_RUN", FormatGeneral(hour));
+                    AppConfig().SaveConfig();
+                }
                 form_.ClearMemory();
                 return false;
             }
@@ -109,6 +114,7 @@ bool ExportCycle::ProcessHistFiles() {
                 if (MoveCSVFiles("*.csv") && ServiceRunning) {
                     AppConfig().setItem("LAST_RUN", FormatGeneral(TruncateToHour(RangeEnd)));
                     AppConfig().SaveConfig();
+                    movedLastRun = true;
                 }
                 LogActivity("Request submitted, files created", 1);
             } else {

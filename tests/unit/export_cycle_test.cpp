@@ -78,7 +78,7 @@ TEST_F(ExportCycleTest, ServiceRunMovesLastRunToTheEndOnTheFirstMovedHourAndSkip
     EXPECT_NE(std::string::npos, test::ReadFile(sb / "test.ini").find("LAST_RUN=" + FormatGeneral(At(12))));
 }
 
-TEST_F(ExportCycleTest, ExitDuringTheCycleStopsItAfterTheHourUnderWayKeepingWhatThatHourSaved) {
+TEST_F(ExportCycleTest, ExitDuringTheCycleStopsItAfterTheHourUnderWayAndLastRunPointsAtTheFirstHourLeft) {
     sb.Set("LAST_RUN", "03-24-2011 00:00:00");
     cycle.ServiceRunning = true;
     cycle.RangeEnd = At(14);
@@ -87,7 +87,8 @@ TEST_F(ExportCycleTest, ExitDuringTheCycleStopsItAfterTheHourUnderWayKeepingWhat
     EXPECT_EQ(2, form.requests);
     EXPECT_TRUE(activity.HasPrefix("Export stopped before " + FormatGeneral(At(12)) + ": the program is ending"));
     EXPECT_FALSE(activity.HasPrefix("Processing Files completed upto: "));
-    EXPECT_EQ(FormatGeneral(At(14)), AppConfig().item("LAST_RUN"));
+    EXPECT_EQ(FormatGeneral(At(12)), AppConfig().item("LAST_RUN"));
+    EXPECT_NE(std::string::npos, test::ReadFile(sb / "test.ini").find("LAST_RUN=" + FormatGeneral(At(12))));
 }
 
 TEST_F(ExportCycleTest, FilteredListStopsAtTheFirstMissingNumberAndIsOnlyUsedWhenSelectAllIsFalse) {
