@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "app/manualrun_win32.h"
+#include "app/msgwait.h"
 #include "app/resource.h"
 #include "app/shared.h"
 #include "core/files.h"
@@ -81,6 +82,7 @@ bool CommonUI::OnInit() {
         SendMessageA(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(tray.Icon()));
         SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(tray.BigIcon()));
     };
+    formSys_->Exiting = [] { SetQuitRequested(true); };
     formSys_->Load(fsys::ExeName());
     formSys_->SetFSys(hwnd());
     return true;
@@ -103,6 +105,7 @@ void CommonUI::OnCommand(int id, int, HWND) {
     case IDC_btnManual:
         service_.SetServiceMode(2);
         RunManually();
+        EndIfExitWasChosen();
         break;
     case IDC_btnSettings:
         OpenConnectionSettings();
@@ -138,6 +141,12 @@ void CommonUI::RunManually() {
     service_.RunManually(answer.StartDate(), answer.EndDate());
 }
 
+void CommonUI::EndIfExitWasChosen() {
+    // Exit chosen during an export has its quit message taken by the export's waits, and a
+    // DDE transaction's own message loop may drop it; the program still has to end.
+    if (QuitRequested()) PostQuitMessage(0);
+}
+
 void CommonUI::OpenConnectionSettings() { ShowConnectionSettings(hwnd()); }
 
 void CommonUI::CloseBox() {
@@ -157,6 +166,7 @@ bool CommonUI::OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR* result) {
     case WM_TIMER:
         if (wp != kServiceTimer) return false;
         service_.OnTimerTick();
+        EndIfExitWasChosen();
         return true;
     case WM_SIZE:
         if (statusBar_) SendMessageA(statusBar_, WM_SIZE, 0, 0);

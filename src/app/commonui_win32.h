@@ -61,6 +61,7 @@ private:
     void CreateStatusBar();
     void RunManually();
     void OpenConnectionSettings();
+    void EndIfExitWasChosen();
     void HideWindow() { ShowWindow(hwnd(), SW_HIDE); }
     void CloseBox();
 

@@ -183,6 +183,7 @@ void FrmSysTray::ShowAbout() {
 }
 
 void FrmSysTray::Exit() {
+    if (Exiting) Exiting();
     Send(NIM_DELETE);
     about_.reset();
     window_.reset();

@@ -35,6 +35,9 @@ public:
     std::function<void(FrmSysTray&)> TIcon;
     // Raised with the name of each mouse action on the icon.
     std::function<void(const std::string&)> Click;
+    // Raised by Exit just before it asks the program to end, so an owner busy in a long job
+    // can learn of it even if a modal loop further down swallows the quit message.
+    std::function<void()> Exiting;
 
     // Creates the hidden window, starts flashing and adds the icon; tip = the exe name.
     bool Load(const std::string& exeName);

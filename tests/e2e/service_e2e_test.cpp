@@ -110,6 +110,18 @@ TEST_F(Installed, ManualRunWritesOneFilePerHourAndLeavesLastRunAlone) {
     }
 }
 
+TEST_F(Installed, ExitDuringALongExportEndsTheProgramAfterTheHourUnderWay) {
+    ASSERT_NO_FATAL_FAILURE(Launch());
+    ASSERT_TRUE(RunManual(app.Id(), main, "2011-03-25 08:00:00", "2011-03-26 14:00:00")) << "no Manual Run dialog";
+    ASSERT_TRUE(WaitForActivity(main, {"Processing Data for 2011-03-25 09:00:00"}, 60000)) << Describe();
+    // Thirty hours would take a minute more; the program must end within about one request.
+    ASSERT_TRUE(ExitThroughTray(app, 15000)) << Describe();
+    const std::string log = NewestLog(program.path());
+    EXPECT_NE(std::string::npos, log.find("Export stopped before 2011-03-25 1")) << log;
+    EXPECT_EQ(std::string::npos, log.find("Processing Files completed upto: ")) << log;
+    EXPECT_LT(CsvFilesIn(program / "out").size(), 5u);
+}
+
 TEST_F(Installed, ServiceRunAtTheConfiguredMinuteExportsSinceLastRunAndSavesIt) {
     // The timer first fires a minute after start; keep clear of a minute boundary so that
     // tick lands in the minute written below.
