@@ -18,9 +18,9 @@ inline constexpr uint32_t kWakeAllInput = 255;    // QS_ALLINPUT
 // With interval == kWaitInfinite the wait is never over and remaining is -1.
 bool WaitIsOver(uint32_t deadline, uint32_t now, int32_t interval, int32_t* remaining);
 
-// Set when a wait takes the program's quit request (Exit in the tray menu) off the queue: a
-// running export then stops after its current hour instead of working through the rest of
-// its range with no icon left to show for it.
+// Set when the program is asked to end (Exit in the tray menu, or a quit message that a wait
+// takes off the queue): a running export then stops after its current hour instead of
+// working through the rest of its range with no icon left to show for it.
 void SetQuitRequested(bool requested);
 bool QuitRequested();
 
