@@ -2,7 +2,6 @@
 
 #include <atomic>
 
-#include "core/error.h"
 
 #include "tagnamex_writer.h"
 
@@ -77,15 +76,6 @@ std::vector<std::string> StandIn::Transcript() const { return ReadLines(Path("hi
 std::string UniqueName(const std::string& prefix) {
     static std::atomic<int> counter{0};
     return prefix + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(counter++);
-}
-
-long ErrorNumberOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const VrxError& e) {
-        return e.Number();
-    }
-    return 0;
 }
 
 void StandInTest::StartStandIn(const std::string& faults, const std::string& service, bool waitForWindow) {

@@ -60,8 +60,6 @@ inline HWND FindWindowOfProcess(DWORD pid, const std::string& title) { return Fi
 
 // A name no other test run uses, so a stand-in of another run never answers this one.
 std::string UniqueName(const std::string& prefix);
-// The number of the VrxError that the action raises, 0 when it raises none.
-long ErrorNumberOf(const std::function<void()>& action);
 
 // A stand-in with a dictionary of tags A, B and C, on a service and topic of its own, and
 // the platform's DDE channel to talk to it.

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "core/error.h"
 #include "core/files.h"
 
 namespace hdq::test {
@@ -90,6 +91,15 @@ std::vector<std::string> FilesIn(const std::string& folder) {
     }
     std::sort(names.begin(), names.end());
     return names;
+}
+
+long ErrorNumberOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const VrxError& e) {
+        return e.Number();
+    }
+    return 0;
 }
 
 }  // namespace hdq::test

@@ -1,6 +1,7 @@
 #pragma once
 // Helpers shared by the tests: temporary folders, a fake clock, file reading.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 #include <optional>
@@ -53,6 +54,9 @@ public:
     std::vector<std::string> prompts;
     std::vector<std::string> calls;  // "prompt|buttons|title", "-" for no title
 };
+
+// The number of the VrxError that the action raises, 0 when it raises none.
+long ErrorNumberOf(const std::function<void()>& action);
 
 std::string ReadFile(const std::string& path);                 // "" when missing
 void WriteFile(const std::string& path, const std::string& content);

@@ -14,16 +14,6 @@ namespace {
 using test::TagRecord;
 using Names = std::vector<std::string>;
 
-// The number of the VrxError that f raises, or 0 when it raises none.
-long Raised(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const VrxError& e) {
-        return e.Number();
-    }
-    return 0;
-}
-
 class TagnameXParserTest : public ::testing::Test {
 protected:
     Names ReadNames(const std::vector<TagRecord>& records, size_t tail = 0) {
@@ -45,7 +35,7 @@ TEST_F(TagnameXParserTest, ReadsAHeaderOnlyFileAsAnEmptyListAndFailsOnAMissingOr
     EXPECT_TRUE(reader.ReadTAGNAMEXfile(path));
     EXPECT_EQ(0, reader.Count());
     EXPECT_TRUE(reader.Eof());
-    EXPECT_EQ(9, Raised([&] { reader.CurrentTAG(); }));
+    EXPECT_EQ(9, test::ErrorNumberOf([&] { reader.CurrentTAG(); }));
 
     EXPECT_FALSE(reader.ReadTAGNAMEXfile(sb / "missing.x"));
     test::WriteFile(path, std::string(511, '\0'));
@@ -89,10 +79,10 @@ TEST_F(TagnameXParserTest, AcceptsExtraTrendBytesOnlyWhenConfiguredAndRaisesOnAB
     const std::pair<const char*, long> refused[] = {{"word", 13}, {"1::9", 13}, {"70000", 6}};
     for (const auto& [setting, number] : refused) {
         sb.Set("VALIDTRENDBYTES", setting);
-        EXPECT_EQ(number, Raised([&] { ApplyValidTrendBytes(reader); })) << setting;
+        EXPECT_EQ(number, test::ErrorNumberOf([&] { ApplyValidTrendBytes(reader); })) << setting;
     }
     sb.Set("VERBOSITY", "loud");
-    EXPECT_EQ(13, Raised([] { TagnameXParser another; }));
+    EXPECT_EQ(13, test::ErrorNumberOf([] { TagnameXParser another; }));
 }
 
 }  // namespace
