@@ -85,6 +85,7 @@ bool CommonUI::OnInit() {
     formSys_->Exiting = [] { SetQuitRequested(true); };
     formSys_->Load(fsys::ExeName());
     formSys_->SetFSys(hwnd());
+    service_.RefreshStatus();
     return true;
 }
 
@@ -177,9 +178,22 @@ bool CommonUI::OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR* result) {
         SetCursor(LoadCursorA(nullptr, IDC_WAIT));
         *result = TRUE;
         return true;
+    case WM_QUERYENDSESSION:
+        // Shut-down or log-off: an export running inside this message's wait stops after the
+        // hour under way, every hour before it already saved. The session may end.
+        SetSessionEnding(true);
+        *result = TRUE;
+        return true;
     case WM_ENDSESSION:
+        if (!wp) {
+            // Another program called the end of the session off: carry on exporting.
+            SetSessionEnding(false);
+            return true;
+        }
+        LogActivity("Windows is ending the session", 0);
+        AppLog().closeLog();
         // Windows is ending the program: the close goes ahead, and the icon must not linger.
-        if (wp && formSys_) formSys_->OwnerUnloaded();
+        if (formSys_) formSys_->OwnerUnloaded();
         return true;
     default:
         if (msg == RestoreMessage() && formSys_) {
@@ -219,6 +233,11 @@ void CommonUI::SetProgressPanel(const std::string& text) {
 
 void CommonUI::SetTrayPicture(TrayPicture picture) {
     if (formSys_) formSys_->TrayIcon(picture);
+}
+
+void CommonUI::SetExportStatus(const std::string& text) {
+    SetProgressPanel(text);
+    if (formSys_) formSys_->ShowTooltip(fsys::ExeName() + "\n" + text);
 }
 
 void CommonUI::SetBusy(bool busy) {

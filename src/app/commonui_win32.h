@@ -53,6 +53,7 @@ private:
     void SetProgressPanel(const std::string& text) override;
     void SetTrayPicture(TrayPicture picture) override;
     void SetBusy(bool busy) override;
+    void SetExportStatus(const std::string& text) override;
     // ActivityList over lstActivityLog
     int Count() const override;
     void Clear() override;

@@ -6,6 +6,7 @@
 #include "app/globals.h"
 #include "app/msgwait.h"
 #include "app/shared.h"
+#include "core/clock.h"
 #include "core/error.h"
 #include "core/text.h"
 
@@ -57,6 +58,8 @@ long RequestsLeft(const DateTime& cursor, const DateTime& endHour, int32_t stepM
     return span <= 0 ? 0 : static_cast<long>((span + step - 1) / step);
 }
 
+constexpr const char* kNoConnectionLine = "Unable to initialize connection with HistData thru DDE at this time";
+
 void ReportError(long number, const std::string& description) {
     LogActivity("ERROR: ProcessHistFiles(" + std::to_string(number) + "): " + description, 0);
 }
@@ -88,43 +91,43 @@ bool ExportCycle::ProcessHistFiles() {
         }
 
         if (!form_.Init()) {
-            LogActivity("Unable to initialize connection with HistData thru DDE at this time", 0);
+            LogActivity(kNoConnectionLine, 0);
             return false;
         }
 
-        bool movedLastRun = false;
+        Retries();
+        failedHours_.clear();
+        superviseFirst_ = false;
+        const DateTime endHour = TruncateToHour(RangeEnd);
+        if (ServiceRunning) {
+            lastRun_ = cursor;
+            // Hours from LAST_RUN on are asked for below anyway.
+            if (retries_->DropFrom(TruncateToHour(cursor))) retries_->Save();
+            if (!RetryListedHours(RequestsLeft(cursor, endHour, step))) return false;
+        }
+
         while (TruncateToHour(cursor) < TruncateToHour(RangeEnd)) {
             const DateTime hour = TruncateToHour(cursor);
-            if (QuitRequested()) {
-                // LAST_RUN already points at the end of the range; the hours from here on
-                // were never asked for, so the next start must begin with them.
-                LogActivity("Export stopped before " + FormatGeneral(hour) + ": the program is ending", 0);
-                if (movedLastRun) {
-                    AppConfig().setItem("LAST_RUN", FormatGeneral(hour));
-                    AppConfig().SaveConfig();
-                }
-                form_.ClearMemory();
-                return false;
-            }
-            if (OnProgress) OnProgress(hour, RequestsLeft(cursor, TruncateToHour(RangeEnd), step));
-            LogActivity("Processing Data for " + FormatGeneral(hour), 1);
-            form_.SetStartDate(cursor);
-            form_.SetStartTime(cursor);
-            if (form_.SendRequest()) {
-                if (MoveCSVFiles("*.csv") && ServiceRunning) {
-                    AppConfig().setItem("LAST_RUN", FormatGeneral(TruncateToHour(RangeEnd)));
-                    AppConfig().SaveConfig();
-                    movedLastRun = true;
-                }
-                LogActivity("Request submitted, files created", 1);
+            if (!ReadyFor(hour)) return false;
+            const Outcome outcome = ExportHour(cursor, RequestsLeft(cursor, TruncateToHour(RangeEnd), step));
+            if (outcome == Outcome::Failed) {
+                if (ServiceRunning) failedHours_.insert(hour);
             } else {
-                LogActivity("Unable to create file for: " + FormatGeneral(hour), 0);
+                failedHours_.erase(hour);
+                // A manual run that delivers a listed hour ends its wait too.
+                if (retries_->Remove(hour)) retries_->Save();
+                if (ServiceRunning) RecordServiceHour(hour);
             }
             cursor = cursor.AddMinutes(step);
         }
 
         form_.ClearMemory();
         LogActivity("Processing Files completed upto: " + FormatGeneral(TruncateToHour(RangeEnd)), 0);
+        if (const auto& waiting = retries_->Entries(); !waiting.empty()) {
+            LogActivity(std::to_string(waiting.size()) + " hour(s) wait for retry, the oldest " +
+                            FormatGeneral(waiting.front().hour),
+                        0);
+        }
         if (OnFinished) OnFinished();
         return true;
     } catch (const VrxError& e) {
@@ -137,6 +140,101 @@ bool ExportCycle::ProcessHistFiles() {
         ReportError(err::InvalidProcedureCall, "Invalid procedure call or argument");
     }
     return false;
+}
+
+const RetryList& ExportCycle::Retries() {
+    if (!retries_) {
+        retries_.emplace(RetryFile());
+        retries_->Load();
+    }
+    return *retries_;
+}
+
+bool ExportCycle::ReadyFor(const DateTime& hour) {
+    const char* why = QuitRequested() ? "the program is ending"
+                      : SessionEnding() ? "Windows is ending the session"
+                                        : nullptr;
+    // What is done is saved hour by hour; the hours from here on are still before LAST_RUN's
+    // successor or on the retry list, so the next start asks for them.
+    if (!why && superviseFirst_) {
+        superviseFirst_ = false;
+        // HistData may have exited or hung up the conversation; without it every further
+        // hour would fail in milliseconds.
+        if (!form_.Supervise()) {
+            LogActivity(kNoConnectionLine, 0);
+            why = "HistData does not answer";
+        }
+    }
+    if (!why) return true;
+    LogActivity("Export stopped before " + FormatGeneral(hour) + ": " + why, 0);
+    form_.ClearMemory();
+    return false;
+}
+
+ExportCycle::Outcome ExportCycle::ExportHour(const DateTime& cursor, long remaining) {
+    const DateTime hour = TruncateToHour(cursor);
+    if (OnProgress) OnProgress(hour, remaining);
+    LogActivity("Processing Data for " + FormatGeneral(hour), 1);
+    DeleteUncheckedCsvFiles();
+    form_.SetStartDate(cursor);
+    form_.SetStartTime(cursor);
+    if (!form_.SendRequest()) {
+        if (form_.NoData()) {
+            LogActivity("No data for " + FormatGeneral(hour) + ": nothing to export", 1);
+            return Outcome::NoData;
+        }
+        LogActivity("Unable to create file for: " + FormatGeneral(hour), 0);
+        superviseFirst_ = true;
+        return Outcome::Failed;
+    }
+    Step(HourStep::Checked, hour);
+    LogActivity("Request submitted, files created", 1);
+    // Only this hour's own checked file leaves the cache.
+    if (!MoveCSVFiles(FormatPattern(hour, "yyyymmddhh") + ".CSV")) return Outcome::Failed;
+    Step(HourStep::Moved, hour);
+    if (!lastExported_ || *lastExported_ < hour) lastExported_ = hour;
+    return Outcome::Exported;
+}
+
+void ExportCycle::RecordServiceHour(const DateTime& hour) {
+    const DateTime next = hour.AddMinutes(60);
+    if (next <= lastRun_) return;  // an hour asked for twice (a step under 60 minutes)
+    bool listed = false;
+    while (!failedHours_.empty() && *failedHours_.begin() < next) {
+        listed |= retries_->Add(*failedHours_.begin(), AppClock().Now());
+        failedHours_.erase(failedHours_.begin());
+    }
+    if (listed && !retries_->Save()) {
+        // Moving LAST_RUN past a failed hour that is not on the list on disk could lose it
+        // at the next kill; LAST_RUN waits for a save that works.
+        LogActivity("Error: Unable to save the list of hours to retry: " + RetryFile(), 0);
+        return;
+    }
+    lastRun_ = next;
+    AppConfig().setItem("LAST_RUN", FormatGeneral(next));
+    AppConfig().SaveConfig();
+    Step(HourStep::Saved, hour);
+}
+
+bool ExportCycle::RetryListedHours(long newRequests) {
+    const std::vector<RetryList::Entry> listed = retries_->Entries();
+    long left = static_cast<long>(listed.size()) + newRequests;
+    for (const RetryList::Entry& entry : listed) {
+        if (!ReadyFor(entry.hour)) return false;
+        LogActivity("Retrying " + FormatGeneral(entry.hour) + ", waiting since " + FormatGeneral(entry.listed), 1);
+        if (ExportHour(entry.hour, left--) != Outcome::Failed) {
+            retries_->Remove(entry.hour);
+            retries_->Save();
+            Step(HourStep::Saved, entry.hour);
+        } else if (RetryList::Expired(entry, AppClock().Now())) {
+            retries_->Remove(entry.hour);
+            retries_->Save();
+            LogActivity("Gave up " + FormatGeneral(entry.hour) + ": it has failed for " +
+                            std::to_string(RetryList::kDaysKept) + " days since " + FormatGeneral(entry.listed),
+                        0);
+        }
+    }
+    return true;
 }
 
 std::unique_ptr<TagTable> ExportCycle::FilterTagHash() {

@@ -153,6 +153,24 @@ bool MoveCSVFiles(const std::string& pattern) {
     return false;
 }
 
+void DeleteUncheckedCsvFiles() {
+    const std::string cache = fsys::WithBackslash(Trim(CacheFolder()));
+    if (IEquals(cache, fsys::WithBackslash(Trim(AppConfig().item("OUTPUT_FOLDER"))))) return;
+    std::optional<std::vector<std::string>> names = fsys::ListFiles(cache + "*.csv");
+    if (!names) return;  // no cache folder yet
+    for (const std::string& name : *names) {
+        OsError e;
+        if (fsys::DeleteFile(cache + name, &e)) {
+            LogActivity("Deleted unchecked file from the cache: " + cache + name, 1);
+        } else {
+            // Held open by another program: it stays, and it is never moved.
+            LogActivity("Error: Unable to delete unchecked file " + cache + name + ": (" +
+                            std::to_string(e.number) + ") " + e.text,
+                        1);
+        }
+    }
+}
+
 std::string ProgramFolder() {
     return g_programFolderOverride.empty() ? fsys::ProgramFolder() : g_programFolderOverride;
 }
@@ -160,5 +178,6 @@ void SetProgramFolderForTests(const std::string& folder) { g_programFolderOverri
 std::string CacheFolder() { return ProgramFolder() + "\\cache"; }
 std::string HelpFile() { return ProgramFolder() + "\\help.chm"; }
 std::string IniFile() { return ProgramFolder() + "\\" + fsys::ExeName() + ".ini"; }
+std::string RetryFile() { return ProgramFolder() + "\\" + fsys::ExeName() + ".retry"; }
 
 }  // namespace hdq

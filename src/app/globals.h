@@ -30,6 +30,10 @@ std::string MakeTempFileName(std::string& folder);  // "" on failure
 bool FileExists(const std::string& path);
 void MakeFolder(const std::string& path);
 bool MoveCSVFiles(const std::string& pattern);
+// Deletes every CSV file in the cache folder: none of them has been checked (a file HistData
+// finished after a time-out, or one left by a crash), and HistData can make it again. Nothing
+// is deleted when the output folder is the cache folder itself: those are exported files.
+void DeleteUncheckedCsvFiles();
 bool OpenHelpTopic(const std::string& topic);       // Windows: HtmlHelpA; natively false
 // The window that owns the help viewer (the main window's HWND); nullptr for none.
 void SetHelpOwnerWindow(void* hwnd);
@@ -41,5 +45,6 @@ void SetProgramFolderForTests(const std::string& folder);
 std::string CacheFolder();     // ProgramFolder() + "\cache"
 std::string HelpFile();        // ProgramFolder() + "\help.chm"
 std::string IniFile();         // ProgramFolder() + "\" + exe name + ".ini"
+std::string RetryFile();       // ProgramFolder() + "\" + exe name + ".retry"
 
 }  // namespace hdq

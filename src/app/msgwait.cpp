@@ -3,10 +3,13 @@
 namespace hdq {
 namespace {
 bool g_quitRequested = false;
+bool g_sessionEnding = false;
 }  // namespace
 
 void SetQuitRequested(bool requested) { g_quitRequested = requested; }
 bool QuitRequested() { return g_quitRequested; }
+void SetSessionEnding(bool ending) { g_sessionEnding = ending; }
+bool SessionEnding() { return g_sessionEnding; }
 
 bool WaitIsOver(uint32_t deadline, uint32_t now, int32_t interval, int32_t* remaining) {
     if (interval == kWaitInfinite) {

@@ -23,6 +23,10 @@ bool WaitIsOver(uint32_t deadline, uint32_t now, int32_t interval, int32_t* rema
 // working through the rest of its range with no icon left to show for it.
 void SetQuitRequested(bool requested);
 bool QuitRequested();
+// Set while Windows ends the session (shut-down or log-off): the export stops after its
+// current hour as it does for Exit; cleared again when the end of the session is called off.
+void SetSessionEnding(bool ending);
+bool SessionEnding();
 
 #ifdef _WIN32
 // True when a top-level window of exactly this title exists (any window class).

@@ -27,9 +27,27 @@ std::string ProgressText(const DateTime& hour, long remaining) {
     return "Exporting " + FormatPattern(hour, "yyyy-mm-dd hh:nn") + " (" + std::to_string(remaining) + " left)";
 }
 
+std::string ExportStatusText(const std::optional<DateTime>& lastExported, const std::string& lastRun,
+                             std::size_t waiting) {
+    std::string text;
+    if (lastExported) {
+        text = "Last hour exported " + FormatPattern(*lastExported, "yyyy-mm-dd hh:nn");
+    } else if (auto next = ParseDateTime(lastRun)) {
+        text = "Next hour to export " + FormatPattern(TruncateToHour(*next), "yyyy-mm-dd hh:nn");
+    } else {
+        text = "No hour exported yet";
+    }
+    // Short enough to follow the program's name in the tray tip's 63 characters.
+    if (waiting > 0) text += "; " + std::to_string(waiting) + " to retry";
+    return text;
+}
+
 ServiceController::ServiceController(ExportCycle& cycle, ServiceView& view) : cycle_(cycle), view_(view) {
     cycle_.OnProgress = [this](const DateTime& hour, long remaining) {
         view_.SetProgressPanel(ProgressText(hour, remaining));
+    };
+    cycle_.OnHourStep = [this](HourStep step, const DateTime&) {
+        if (step == HourStep::Saved) RefreshStatus();
     };
     cycle_.OnFinished = [this] { view_.SetBusy(false); };
 }
@@ -64,6 +82,11 @@ bool ServiceController::RefuseWhileRunning() {
     return true;
 }
 
+void ServiceController::RefreshStatus() {
+    view_.SetExportStatus(
+        ExportStatusText(cycle_.LastExported(), AppConfig().item("LAST_RUN"), cycle_.Retries().Entries().size()));
+}
+
 bool ServiceController::Process() {
     bool ok = false;
     try {
@@ -73,6 +96,7 @@ bool ServiceController::Process() {
         throw;
     }
     view_.SetProgressPanel("");
+    RefreshStatus();
     return ok;
 }
 

@@ -2,6 +2,8 @@
 // The hourly service behind the main window, kept free of window code: the three service
 // modes, the configuration check, the minute test of the timer, the manual run and the guard
 // that keeps a second export cycle from starting inside the waits of a running one.
+#include <cstddef>
+#include <optional>
 #include <string>
 #include "app/export_cycle.h"
 #include "core/datetime.h"
@@ -30,6 +32,11 @@ bool IsServiceMinute(const DateTime& now, const std::string& minutesAfterHour);
 
 // Second status panel while a cycle runs, e.g. "Exporting 2011-03-25 14:00 (3 left)".
 std::string ProgressText(const DateTime& hour, long remaining);
+// What the operator sees between cycles: the newest hour exported (or, before the first one,
+// the next hour the service will ask for) and how many hours wait for retry, e.g.
+// "Last hour exported 2011-03-25 13:00; 2 to retry".
+std::string ExportStatusText(const std::optional<DateTime>& lastExported, const std::string& lastRun,
+                             std::size_t waiting);
 
 // What the service needs of the main window.
 class ServiceView {
@@ -41,6 +48,8 @@ public:
     virtual void SetProgressPanel(const std::string& text) = 0;
     virtual void SetTrayPicture(TrayPicture picture) = 0;
     virtual void SetBusy(bool busy) = 0;  // hourglass pointer
+    // The status panel between cycles and the tray icon's tip.
+    virtual void SetExportStatus(const std::string& text) = 0;
 };
 
 class ServiceController {
@@ -61,6 +70,8 @@ public:
     // The export of a confirmed manual run dialog. False when the cycle failed or was refused
     // because another cycle is still running.
     bool RunManually(const DateTime& start, const DateTime& end);
+    // Shows ExportStatusText for the current state.
+    void RefreshStatus();
 
 private:
     // True (and the one refusal line written) while a cycle runs.

@@ -85,12 +85,15 @@ bool FrmDDE::CheckFileExist() {
         }
 
         Log("=+= Check for EOF", 2);
-        std::string second = Trim(csv.Next());
+        // A header and nothing else is HistData's answer for an hour that has no history
+        // (logging was off): there is nothing to export, and asking again will not change it.
+        std::string second = csv.AtEnd() ? std::string() : Trim(csv.Next());
         Log("Second line: " + second + ", len: " + std::to_string(second.size()), 2);
         if (second.size() >= kMinDataLineLength && !csv.AtEnd()) {
             Log("Created CSV file for: " + startDateText_, 2);
             return true;
         }
+        noData_ = second.size() < kMinDataLineLength && csv.AtEnd();
         Log("Warning: No data in WonderWare for " + startDateText_, 2);
         fsys::DeleteFile(csvPath_);
         return false;

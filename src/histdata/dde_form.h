@@ -18,6 +18,12 @@ public:
     virtual void SetStartDate(const DateTime& value) = 0;  // only the hour is used
     virtual void SetStartTime(const DateTime& value) = 0;
     virtual bool SendRequest() = 0;
+    // After a SendRequest that returned false: true when HistData answered without error but
+    // the hour holds no data rows, so there is nothing to export and nothing to ask again.
+    virtual bool NoData() const { return false; }
+    // Makes sure HistData runs again after a failed request (it may have exited or hung up);
+    // false when it cannot be started.
+    virtual bool Supervise() { return true; }
     virtual void ClearMemory() = 0;
 };
 

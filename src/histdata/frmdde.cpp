@@ -98,6 +98,7 @@ void FrmDDE::SetStartTime(const DateTime& value) {
 void FrmDDE::SetStartTime(const std::string& text) { SetStartTime(ParseDateTime(text).value_or(kNotADate)); }
 
 bool FrmDDE::SendRequest() {
+    noData_ = false;
     try {
         if (SetupDDE()) {
             if (!PokeTagnames()) {

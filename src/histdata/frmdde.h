@@ -29,6 +29,8 @@ public:
     void SetStartDate(const std::string& text);
     void SetStartTime(const std::string& text);
     bool SendRequest() override;
+    bool NoData() const override { return noData_; }
+    bool Supervise() override { return CheckHistDataRunning(); }
     void ClearMemory() override;
 
     // The session's state, for the export cycle's display and for tests.
@@ -68,6 +70,7 @@ private:
     std::string startTimeText_;
     std::string cacheFolder_;
     std::string csvPath_;
+    bool noData_ = false;
 };
 
 // The program's one DDE window, made on first use over the platform's DDE channel and host,

@@ -86,6 +86,11 @@ void FrmSysTray::SetTooltip(const std::string& text) {
     std::memcpy(record_.szTip, field.data(), field.size());
 }
 
+void FrmSysTray::ShowTooltip(const std::string& text) {
+    SetTooltip(text);
+    Send(NIM_MODIFY);
+}
+
 std::string FrmSysTray::Tooltip() const { return std::string(record_.szTip, kTipFieldLength); }
 
 void FrmSysTray::SetInterval(UINT ms) {

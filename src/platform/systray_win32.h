@@ -46,6 +46,8 @@ public:
     HWND hwnd() const { return window_.get(); }
 
     void SetTooltip(const std::string& text);
+    // Sets the tip and shows it on the icon at once.
+    void ShowTooltip(const std::string& text);
     std::string Tooltip() const;  // the whole 64-character field
     void SetInterval(UINT ms);
     UINT Interval() const { return interval_; }

@@ -39,24 +39,6 @@ HWND StartProgram(Process& app, const std::string& programFolder) {
     return FindTopWindowOfProcess(app.Id(), kMainWindowTitle, 15000);
 }
 
-std::string IniValue(const std::string& iniPath, const std::string& key) {
-    for (const std::string& line : ReadLines(iniPath)) {
-        if (line.rfind(key + "=", 0) == 0) return line.substr(key.size() + 1);
-    }
-    return "<missing>";
-}
-
-void SetIniValue(const std::string& iniPath, const std::string& key, const std::string& value) {
-    std::string text;
-    bool replaced = false;
-    for (const std::string& line : ReadLines(iniPath)) {
-        const bool ours = !replaced && line.rfind(key + "=", 0) == 0;
-        text += (ours ? key + "=" + value : line) + "\r\n";
-        replaced = replaced || ours;
-    }
-    if (!replaced) text += key + "=" + value + "\r\n";
-    WriteFile(iniPath, text);
-}
 
 std::vector<std::string> CsvFilesIn(const std::string& folder) {
     std::vector<std::string> csv;

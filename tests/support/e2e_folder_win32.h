@@ -26,10 +26,6 @@ void WriteProgramIni(const std::string& iniPath, const StandIn& standIn, const s
 // Starts the installed program in its folder; its main window, nullptr when none opened.
 HWND StartProgram(Process& app, const std::string& programFolder);
 
-// The value of key in an INI file, or "<missing>" when the file has no such line.
-std::string IniValue(const std::string& iniPath, const std::string& key);
-// Rewrites the one line of key, keeping every other line and the order; appends it when absent.
-void SetIniValue(const std::string& iniPath, const std::string& key, const std::string& value);
 
 // The names of the *.csv files in folder (letter case ignored, as on Windows), sorted.
 std::vector<std::string> CsvFilesIn(const std::string& folder);

@@ -80,8 +80,14 @@ bool ScriptedForm::SendRequest() {
     // A cycle whose cursor never reaches the end must fail the test, not hang it.
     if (++requests > 1000) throw VrxError(99999, "runaway cycle");
     if (onRequest) onRequest(requests);
-    if (requests == failRequest) return false;
-    const std::string name = FormatPattern(TruncateToHour(starts.back()), "yyyymmddhh") + ".CSV";
+    const DateTime hour = TruncateToHour(starts.back());
+    noData = emptyHours.count(hour) > 0;
+    if (requests == failRequest || noData) return false;
+    if (auto it = failHour.find(hour); it != failHour.end() && it->second > 0) {
+        --it->second;
+        return false;
+    }
+    const std::string name = FormatPattern(hour, "yyyymmddhh") + ".CSV";
     WriteFile(CacheFolder() + "\\" + name, "Date,Time,A\r\n03/25/2011,10:00:00,1\r\n");
     return true;
 }

@@ -7,6 +7,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -85,10 +86,17 @@ public:
     void SetStartDate(const DateTime& value) override { starts.push_back(value); }
     void SetStartTime(const DateTime&) override {}
     bool SendRequest() override;
+    bool NoData() const override { return noData; }
+    bool Supervise() override { ++supervisions; return superviseOk; }
     void ClearMemory() override {}
 
     bool initOk = true;
+    bool superviseOk = true;
     int failRequest = 0;  // the number of the one request that fails, 0 for none
+    std::map<DateTime, int> failHour;  // an hour's requests fail this many times
+    std::set<DateTime> emptyHours;     // hours without history: no data, no file
+    bool noData = false;
+    int supervisions = 0;
     std::function<void(int)> onRequest;
     std::vector<DateTime> starts;      // as the cycle gave them, not cut to the hour
     std::vector<std::string> tagKeys;  // of the last tag list set

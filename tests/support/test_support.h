@@ -62,5 +62,8 @@ std::string ReadFile(const std::string& path);                 // "" when missin
 void WriteFile(const std::string& path, const std::string& content);
 std::vector<std::string> ReadLines(const std::string& path);   // split at CR LF
 std::vector<std::string> FilesIn(const std::string& folder);   // ordinary file names, sorted
+// An INI file's value of a key, "<missing>" when it has none; and its replacement.
+std::string IniValue(const std::string& iniPath, const std::string& key);
+void SetIniValue(const std::string& iniPath, const std::string& key, const std::string& value);
 
 }  // namespace hdq::test

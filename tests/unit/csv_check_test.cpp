@@ -11,7 +11,8 @@ class CsvCheck : public ::testing::Test, protected test::DdeFormHarness {};
 
 // Each case is one request: what HistData writes on each write order, whether the hour is
 // accepted (its file stays in the cache) or refused (no file of the hour is left), how many
-// write orders it took, a line the check logs on the way, and HistData's answers to ERROR.
+// write orders it took, a line the check logs on the way, HistData's answers to ERROR, and
+// whether the refusal means the hour has no history at all (nothing to ask for again).
 TEST_F(CsvCheck, AcceptsOnlyAFileWithHeaderAndDataAskingOnceMoreForAFileWithoutHeader) {
     const std::string rows = "03/25/2009,14:10:00,1.5,2\r\n03/25/2009,14:11:00,1.5,2\r\n";
     const std::string noHeader = "no header here\r\n03/25/2009,14:00:00,1\r\nmore\r\n";
@@ -21,6 +22,7 @@ TEST_F(CsvCheck, AcceptsOnlyAFileWithHeaderAndDataAskingOnceMoreForAFileWithoutH
         int writes;
         const char* logged;
         std::deque<std::string> errorAnswers = {"None"};
+        bool noData = false;
     };
     const Case cases[] = {
         {{"$DATE,$TIME,TagA,TagB\r\n" + rows}, true, 1, "Created CSV file for: 2009/03/25 14:00"},
@@ -28,8 +30,9 @@ TEST_F(CsvCheck, AcceptsOnlyAFileWithHeaderAndDataAskingOnceMoreForAFileWithoutH
         {{"  Report: $date,$Time,TagA\r\n" + rows}, true, 1, "Created CSV file for: 2009/03/25 14:00"},
         {{"$date,$time,A\r03/25/2009,14:00:00,1\r03/25/2009,14:01:00,1\r"}, true, 1,
          "Second line: 03/25/2009,14:00:00,1, len: 21"},
-        // Kept, a header-only file would leave with the next good hour's move as if exported.
-        {{"$date,$time,A,B,C\r\n"}, false, 1, "ERROR (62): Input past end of file"},
+        {{"$date,$time,A,B,C\r\n"}, false, 1, "Warning: No data in WonderWare for 2009/03/25 14:00", {"None"}, true},
+        {{"$date,$time,A,B,C\r\n\r\n"}, false, 1, "Second line: , len: 0", {"None"}, true},
+        // One row is data all the same: refused, but to be asked for again, never dropped.
         {{"$date,$time,A\r\n03/25/2009,14:00:00,1"}, false, 1, "Warning: No data in WonderWare for 2009/03/25 14:00"},
         {{"$date,$time,A\r\n1234\r\n03/25/2009,14:01:00,1\r\n"}, false, 1, "Second line: 1234, len: 4"},
         {{noHeader, kGoodCsv}, true, 2, "Did not find $DATE,$TIME, in NO HEADER HERE"},
@@ -49,6 +52,7 @@ TEST_F(CsvCheck, AcceptsOnlyAFileWithHeaderAndDataAskingOnceMoreForAFileWithoutH
         const int refused = sb.CountLogged("Error: Unable to verify CSV files");
         EXPECT_EQ(c.ok, RequestHour());
         EXPECT_EQ(c.writes, channel.writeCount);
+        EXPECT_EQ(c.noData, form.NoData());
         EXPECT_EQ(logged + 1, sb.CountLogged(c.logged));
         EXPECT_EQ(refused + (c.ok ? 0 : 1), sb.CountLogged("Error: Unable to verify CSV files"));
         EXPECT_EQ(c.ok ? c.contents.back() : "", test::ReadFile(csv));

@@ -8,6 +8,7 @@
 #include "app/globals.h"
 #include "app/msgwait.h"
 #include "app/shared.h"
+#include "core/files.h"
 #include "fake_dde.h"
 
 namespace hdq {
@@ -27,7 +28,10 @@ protected:
         cycle.RangeEnd = At(12);
     }
 
+    std::string RetryFileText() const { return test::ReadFile(RetryFile()); }
+
     test::AppSandbox sb;
+    test::FakeClock clock;  // 2011-03-25 14:05:09
     test::RecordingActivityList activity;
     test::ScriptedForm form;
     ExportCycle cycle{form};
@@ -62,35 +66,171 @@ TEST_F(ExportCycleTest, RequestsTheHoursBeforeTheEndHourByTheDurationsNumberOfMi
     }
 }
 
-TEST_F(ExportCycleTest, ServiceRunMovesLastRunToTheEndOnTheFirstMovedHourAndSkipsAFailedOne) {
-    sb.Set("LAST_RUN", "03-24-2011 00:00:00");
-    form.failRequest = 1;
-    EXPECT_TRUE(cycle.ProcessHistFiles());  // a manual run leaves LAST_RUN alone
-    EXPECT_EQ("03-24-2011 00:00:00", AppConfig().item("LAST_RUN"));
-    EXPECT_TRUE(activity.HasPrefix("Unable to create file for: " + FormatGeneral(At(10))));
-    EXPECT_EQ(2, form.requests);
-
+TEST_F(ExportCycleTest, ServiceRunMovesLastRunHourByHourAndListsAFailedHourOnceALaterOneIsSaved) {
+    sb.Set("LAST_RUN", FormatGeneral(At(10)));
     cycle.ServiceRunning = true;
-    form.requests = 0;
-    form.failRequest = 2;  // a later failure does not move it back
+    cycle.RangeStart = FormatGeneral(At(10));
+    cycle.RangeEnd = At(14);
+    form.failHour[At(11)] = 1;
+    std::vector<std::string> saved;  // LAST_RUN on disk and the retry file, after each hour
+    cycle.OnHourStep = [&](HourStep step, const DateTime&) {
+        if (step == HourStep::Saved) saved.push_back(test::IniValue(sb / "test.ini", "LAST_RUN") + "|" + RetryFileText());
+    };
     EXPECT_TRUE(cycle.ProcessHistFiles());
-    EXPECT_EQ(FormatGeneral(At(12)), AppConfig().item("LAST_RUN"));
-    EXPECT_NE(std::string::npos, test::ReadFile(sb / "test.ini").find("LAST_RUN=" + FormatGeneral(At(12))));
+    const std::string listed11 = "2011-03-25 11:00:00,2011-03-25 14:05:09\r\n";
+    EXPECT_EQ((std::vector<std::string>{"2011-03-25 11:00:00|", "2011-03-25 13:00:00|" + listed11,
+                                        "2011-03-25 14:00:00|" + listed11}),
+              saved);
+    EXPECT_TRUE(activity.HasPrefix("1 hour(s) wait for retry, the oldest 2011-03-25 11:00:00"));
+
+    // The next cycle asks for the listed hour first, then the new one; the list empties.
+    ExportCycle next{form};
+    next.ServiceRunning = true;
+    next.RangeStart = AppConfig().item("LAST_RUN");
+    next.RangeEnd = At(15);
+    form.starts.clear();
+    EXPECT_TRUE(next.ProcessHistFiles());
+    EXPECT_EQ((std::vector<DateTime>{At(11), At(14)}), form.starts);
+    EXPECT_EQ("", RetryFileText());
+    EXPECT_EQ(FormatGeneral(At(15)), AppConfig().item("LAST_RUN"));
+    EXPECT_EQ((std::vector<std::string>{"2011032510.CSV", "2011032511.CSV", "2011032512.CSV", "2011032513.CSV",
+                                        "2011032514.CSV"}),
+              test::FilesIn(sb / "out"));
 }
 
-TEST_F(ExportCycleTest, ExitDuringTheCycleStopsItAfterTheHourUnderWayAndLastRunPointsAtTheFirstHourLeft) {
-    sb.Set("LAST_RUN", "03-24-2011 00:00:00");
-    cycle.ServiceRunning = true;
+TEST_F(ExportCycleTest, HourWithoutHistoryCountsAsDoneAndAManualRunTakesAListedHourOffTheList) {
+    test::WriteFile(RetryFile(), "2011-03-25 10:00:00,2011-03-25 11:05:00\r\n2011-03-25 12:00:00,2011-03-25 13:05:00\r\n");
+    form.emptyHours = {At(10)};
+    cycle.RangeEnd = At(11);  // a manual run over 10:00, listed, and without history
+    EXPECT_TRUE(cycle.ProcessHistFiles());
+    EXPECT_EQ("2011-03-25 12:00:00,2011-03-25 13:05:00\r\n", RetryFileText());
+    EXPECT_TRUE(activity.HasPrefix("No data for 2011-03-25 10:00:00: nothing to export"));
+    EXPECT_FALSE(activity.HasPrefix("Unable to create file for: "));
+    EXPECT_TRUE(test::FilesIn(sb / "out").empty());
+}
+
+TEST_F(ExportCycleTest, HourStillFailingSevenDaysAfterItWasListedLeavesTheListWithOneLine) {
+    sb.Set("LAST_RUN", FormatGeneral(At(12)));
+    test::WriteFile(RetryFile(), "2011-03-25 10:00:00,2011-03-25 11:05:00\r\n");
+    form.failHour[At(10)] = 1000;
+    const DateTime listed = At(11, 5);
+    for (const DateTime& now : {listed.AddMinutes(60), listed.AddDays(7).AddMinutes(-1), listed.AddDays(7)}) {
+        clock.Set(now);
+        ExportCycle service{form};
+        service.ServiceRunning = true;
+        service.RangeStart = AppConfig().item("LAST_RUN");
+        service.RangeEnd = At(12);
+        EXPECT_TRUE(service.ProcessHistFiles());
+        EXPECT_EQ(now < listed.AddDays(7) ? "2011-03-25 10:00:00,2011-03-25 11:05:00\r\n" : "", RetryFileText())
+            << FormatGeneral(now);
+    }
+    EXPECT_EQ(3, form.requests);
+    EXPECT_EQ(1, activity.CountOf("Gave up 2011-03-25 10:00:00: it has failed for 7 days since 2011-03-25 11:05:00"));
+}
+
+TEST_F(ExportCycleTest, FailedHourHasHistDataCheckedBeforeTheNextAndACycleWithoutItStops) {
     cycle.RangeEnd = At(14);
-    form.onRequest = [](int n) { SetQuitRequested(n == 2); };  // as a wait that takes the quit
+    form.failRequest = 2;
+    EXPECT_TRUE(cycle.ProcessHistFiles());
+    EXPECT_EQ(1, form.supervisions);
+    EXPECT_EQ(4, form.requests);
+
+    form.requests = form.supervisions = 0;
+    form.superviseOk = false;
     EXPECT_FALSE(cycle.ProcessHistFiles());
     EXPECT_EQ(2, form.requests);
-    EXPECT_TRUE(activity.HasPrefix("Export stopped before " + FormatGeneral(At(12)) + ": the program is ending"));
-    EXPECT_FALSE(activity.HasPrefix("Processing Files completed upto: "));
-    EXPECT_EQ(FormatGeneral(At(12)), AppConfig().item("LAST_RUN"));
-    EXPECT_NE(std::string::npos, test::ReadFile(sb / "test.ini").find("LAST_RUN=" + FormatGeneral(At(12))));
+    EXPECT_TRUE(activity.HasPrefix("Export stopped before 2011-03-25 12:00:00: HistData does not answer"));
 }
 
+TEST_F(ExportCycleTest, UncheckedCsvFilesInTheCacheAreDeletedNeverMovedUnlessTheCacheIsTheOutput) {
+    for (bool cacheIsOutput : {false, true}) {
+        SCOPED_TRACE(cacheIsOutput);
+        sb.Set("OUTPUT_FOLDER", cacheIsOutput ? CacheFolder() : sb / "out");
+        test::WriteFile(CacheFolder() + "\\2011010100.CSV", "left by a crash");
+        activity.lines.clear();
+        cycle.RangeEnd = At(11);
+        EXPECT_TRUE(cycle.ProcessHistFiles());
+        EXPECT_EQ(cacheIsOutput ? "left by a crash" : "", test::ReadFile(CacheFolder() + "\\2011010100.CSV"));
+        EXPECT_EQ("", test::ReadFile(sb / "out\\2011010100.CSV"));
+        EXPECT_EQ(!cacheIsOutput,
+                  activity.HasPrefix("Deleted unchecked file from the cache: " + CacheFolder() + "\\2011010100.CSV"));
+    }
+}
+
+TEST_F(ExportCycleTest, ExitOrTheEndOfTheSessionStopsTheCycleAfterTheHourUnderWayWithLastRunAtTheFirstHourLeft) {
+    struct Case {
+        void (*set)(bool);
+        const char* why;
+    };
+    for (const Case& c : {Case{SetQuitRequested, "the program is ending"},
+                          Case{SetSessionEnding, "Windows is ending the session"}}) {
+        SCOPED_TRACE(c.why);
+        sb.Set("LAST_RUN", FormatGeneral(At(10)));
+        ExportCycle service{form};
+        service.ServiceRunning = true;
+        service.RangeStart = FormatGeneral(At(10));
+        service.RangeEnd = At(14);
+        form.requests = 0;
+        form.onRequest = [&](int n) { c.set(n == 2); };  // as a wait that takes the message
+        EXPECT_FALSE(service.ProcessHistFiles());
+        c.set(false);
+        EXPECT_EQ(2, form.requests);
+        EXPECT_TRUE(activity.HasPrefix("Export stopped before 2011-03-25 12:00:00: " + std::string(c.why)));
+        EXPECT_EQ("2011-03-25 12:00:00", test::IniValue(sb / "test.ini", "LAST_RUN"));
+    }
+}
+
+// A kill at any step of a six-hour catch-up with one hour failing once, then the program
+// started again (LAST_RUN and the retry list read back from disk) for two more cycles: every
+// hour reaches the output folder, and only the hour under way at the kill may go twice.
+TEST_F(ExportCycleTest, KillAtAnyStepOfACatchUpLosesNoHourAndRepeatsAtMostTheHourUnderWay) {
+    struct Kill {};
+    const std::string start = FormatGeneral(At(8));
+    for (int killAt = 1;; ++killAt) {
+        SCOPED_TRACE(killAt);
+        sb.Set("LAST_RUN", start);
+        ASSERT_TRUE(AppConfig().SaveConfig());
+        test::WriteFile(RetryFile(), "");
+        for (const std::string& f : test::FilesIn(sb / "out")) fsys::DeleteFile(sb / ("out\\" + f));
+        form.failHour = {{At(10), 1}};
+        std::map<DateTime, int> moved;
+        int steps = 0;
+        bool killed = false;
+        auto run = [&](bool mayKill) {
+            AppConfig().setItem("LAST_RUN", test::IniValue(sb / "test.ini", "LAST_RUN"));  // a new start
+            ExportCycle service{form};
+            service.ServiceRunning = true;
+            service.RangeStart = AppConfig().item("LAST_RUN");
+            service.RangeEnd = At(14);
+            auto step = [&] {
+                if (mayKill && ++steps == killAt) {
+                    killed = true;
+                    throw Kill{};
+                }
+            };
+            form.onRequest = [&](int) { step(); };
+            service.OnHourStep = [&](HourStep s, const DateTime& hour) {
+                if (s == HourStep::Moved) ++moved[hour];
+                step();
+            };
+            service.ProcessHistFiles();
+        };
+        run(true);
+        if (!killed) break;  // every step has had its kill
+        run(false);
+        run(false);
+        EXPECT_EQ("2011-03-25 14:00:00", test::IniValue(sb / "test.ini", "LAST_RUN"));
+        EXPECT_EQ("", RetryFileText());
+        EXPECT_TRUE(test::FilesIn(CacheFolder()).empty());
+        int twice = 0;
+        for (int h = 8; h < 14; ++h) {
+            EXPECT_EQ(FormatPattern(At(h), "yyyymmddhh") + ".CSV", test::FilesIn(sb / "out").at(h - 8));
+            EXPECT_LE(moved[At(h)], 2) << h;
+            twice += moved[At(h)] == 2;
+        }
+        EXPECT_LE(twice, 1);
+    }
+}
 TEST_F(ExportCycleTest, FilteredListStopsAtTheFirstMissingNumberAndIsOnlyUsedWhenSelectAllIsFalse) {
     sb.Set("TAGNAME_1", "FT101");
     sb.Set("TAGNAME_3", "FT103");

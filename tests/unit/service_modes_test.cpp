@@ -20,12 +20,14 @@ public:
     void SetProgressPanel(const std::string& text) override { progress = text; }
     void SetTrayPicture(TrayPicture p) override { picture = static_cast<int>(p) + 1; }
     void SetBusy(bool on) override { busy = on; }
+    void SetExportStatus(const std::string& text) override { status.push_back(text); }
     // Timer, caption, mode panel and tray picture (Flash1 is 1) in one line.
     std::string State() const {
         return std::string(timer ? "on|" : "off|") + caption + "|" + panel + "|" + std::to_string(picture);
     }
     bool timer = false, busy = false;
     std::string caption = "Pause Service", panel, progress;
+    std::vector<std::string> status;
     int picture = 0;
 };
 
@@ -90,6 +92,7 @@ TEST_F(Service, TimerTickAtThePlainMinuteExportsSinceLastRunAndRecordsItEvenWhen
 
     sb.Set("MINUTES_AFTER_HOUR", "5");
     std::vector<std::string> progress;
+    form.failHour[At(12)] = 1;
     form.onRequest = [&](int) {
         progress.push_back(view.progress);
         service.SetServiceMode(2);  // the cycle took its service flag when it started
@@ -102,6 +105,10 @@ TEST_F(Service, TimerTickAtThePlainMinuteExportsSinceLastRunAndRecordsItEvenWhen
               progress);
     EXPECT_EQ("", view.progress);
     EXPECT_NE(std::string::npos, test::ReadFile(sb / "test.ini").find("LAST_RUN=2011-03-25 14:00:00\r\n"));
+    // The status follows each saved hour, the failed one waiting once a later hour is saved.
+    EXPECT_EQ((std::vector<std::string>{"Last hour exported 2011-03-25 11:00", "Last hour exported 2011-03-25 13:00; 1 to retry",
+                                        "Last hour exported 2011-03-25 13:00; 1 to retry"}),
+              view.status);
 }
 
 TEST_F(Service, ManualRunNeverMovesLastRunEvenWhenManualModeIsRefusedOrTheServiceResumesDuringIt) {

@@ -26,6 +26,7 @@ public:
     void SetProgressPanel(const std::string&) override {}
     void SetTrayPicture(TrayPicture) override {}
     void SetBusy(bool) override {}
+    void SetExportStatus(const std::string&) override {}
     bool timer = false;
 };
 

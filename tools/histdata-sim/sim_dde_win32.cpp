@@ -91,7 +91,9 @@ HDDEDATA DdeServer::Handle(UINT type, UINT fmt, HCONV conv, HSZ hsz1, HSZ hsz2, 
                 server_.NoteHeld("REQUEST", item, {});
                 return CBR_BLOCK;
             }
-            const auto answer = server_.Request(item);
+            bool exitNow = false;
+            const auto answer = server_.Request(item, &exitNow);
+            if (exitNow) PostQuitMessage(0);
             if (!answer) return nullptr;
             // Handed over to DDEML, which frees it once sent.
             return DdeCreateDataHandle(inst, reinterpret_cast<LPBYTE>(const_cast<char*>(answer->c_str())),

@@ -1,6 +1,8 @@
 #include "sim_server.h"
 
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 
 namespace histsim {
 
@@ -70,11 +72,14 @@ bool SimServer::Poke(const std::string& rawItem, const std::string& value, bool*
     return true;
 }
 
-std::optional<std::string> SimServer::Request(const std::string& rawItem) {
+std::optional<std::string> SimServer::Request(const std::string& rawItem, bool* exitNow) {
     const std::string item = Upper(rawItem);
     std::optional<std::string> answer;
+    *exitNow = false;
     if (item == "ERROR") {
         answer = settings_.errorAnswerSet ? settings_.errorAnswer : status_;
+        // The last file is confirmed before the stand-in goes, so it dies between two hours.
+        *exitNow = exitAfterAnswer_;
     } else if (item == "DATADIR") {
         answer = order_.dataDir;
     } else if (item == "DBDIR") {
@@ -98,7 +103,25 @@ void SimServer::NoteHeld(const std::string& kind, const std::string& item, const
     transcript_.Line(kind + " " + Upper(item) + (kind == "POKE" ? "=" + value : std::string()) + " -> held");
 }
 
+bool SimServer::FailThisHour() {
+    if (settings_.failHours.empty()) return false;
+    // STARTDATE mm/dd/yyyy and STARTTIME hh:... name the hour as yyyymmddhh.
+    const std::string& d = order_.startDate;
+    const std::string& t = order_.startTime;
+    if (d.size() < 10 || t.size() < 2) return false;
+    const std::string hour = d.substr(6, 4) + d.substr(0, 2) + d.substr(3, 2) + t.substr(0, 2);
+    if (!settings_.failHours.count(hour)) return false;
+    uint32_t& failed = failedWrites_[hour];
+    if (failed >= settings_.failTimes) return false;
+    ++failed;
+    status_ = "Unable to read the history of " + hour + " (attempt " + std::to_string(failed) + ")";
+    return true;
+}
+
 void SimServer::Write() {
+    // A slow HistData: the DDE transaction waits as long as the real one would.
+    if (settings_.fileDelayMs) std::this_thread::sleep_for(std::chrono::milliseconds(settings_.fileDelayMs));
+    if (FailThisHour()) return;
     std::string csv, error;
     if (!BuildCsv(order_, settings_.fileShape, &csv, &error)) {
         status_ = error;
@@ -117,6 +140,8 @@ void SimServer::Write() {
         }
     }
     status_ = "None";
+    ++files_;
+    exitAfterAnswer_ = settings_.exitAfterFiles != 0 && files_ >= settings_.exitAfterFiles;
 }
 
 }  // namespace histsim

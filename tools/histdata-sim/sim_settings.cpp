@@ -32,6 +32,18 @@ uint32_t Number(const std::string& v, uint32_t fallback) {
     return end != v.c_str() && *end == '\0' ? static_cast<uint32_t>(n) : fallback;
 }
 
+// Comma-separated words, blanks trimmed, upper case.
+std::set<std::string> List(const std::string& v) {
+    std::set<std::string> words;
+    std::istringstream items(v);
+    std::string item;
+    while (std::getline(items, item, ',')) {
+        item = Upper(TrimBlanks(item));
+        if (!item.empty()) words.insert(item);
+    }
+    return words;
+}
+
 FileShape Shape(const std::string& v, FileShape fallback) {
     const std::string u = Upper(v);
     if (u == "FULL") return FileShape::Full;
@@ -62,12 +74,7 @@ SimSettings ParseSettings(const std::string& text) {
         } else if (key == "REFUSE_CONNECT") {
             s.refuseConnect = Flag(value);
         } else if (key == "REFUSE_POKE") {
-            std::istringstream items(value);
-            std::string item;
-            while (std::getline(items, item, ',')) {
-                item = Upper(TrimBlanks(item));
-                if (!item.empty()) s.refusePoke.insert(item);
-            }
+            s.refusePoke = List(value);
         } else if (key == "HOLD_ITEM") {
             s.holdItem = Upper(value);
         } else if (key == "HOLD_MS") {
@@ -85,6 +92,14 @@ SimSettings ParseSettings(const std::string& text) {
             s.exitAfterPokes = Number(value, 0);
         } else if (key == "LIFETIME_MS") {
             s.lifetimeMs = Number(value, 0);
+        } else if (key == "FAIL_HOURS") {
+            s.failHours = List(value);
+        } else if (key == "FAIL_TIMES") {
+            s.failTimes = Number(value, s.failTimes);
+        } else if (key == "EXIT_AFTER_FILES") {
+            s.exitAfterFiles = Number(value, 0);
+        } else if (key == "FILE_DELAY_MS") {
+            s.fileDelayMs = Number(value, 0);
         }
     }
     return s;

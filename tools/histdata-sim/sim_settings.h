@@ -2,6 +2,7 @@
 // The stand-in's settings: histdata-sim.ini beside its exe, plain KEY=value lines that switch
 // on the faults a test wants to see. A missing file means a well-behaved HistData.
 #include <cstdint>
+#include <map>
 #include <set>
 #include <string>
 
@@ -24,6 +25,10 @@ struct SimSettings {
     bool noWindow = false;              // NO_WINDOW
     uint32_t exitAfterPokes = 0;        // EXIT_AFTER_POKES (0: never)
     uint32_t lifetimeMs = 0;            // LIFETIME_MS (0: runs until closed)
+    std::set<std::string> failHours;    // FAIL_HOURS: hours as yyyymmddhh, comma separated
+    uint32_t failTimes = 1;             // FAIL_TIMES: how many write orders of each such hour fail
+    uint32_t exitAfterFiles = 0;        // EXIT_AFTER_FILES (0: never)
+    uint32_t fileDelayMs = 0;           // FILE_DELAY_MS: how long each write takes
 };
 
 // Parses the text of a settings file; unknown keys and malformed lines are ignored so that a
