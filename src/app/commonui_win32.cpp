@@ -13,6 +13,8 @@
 namespace hdq::win {
 namespace {
 constexpr UINT_PTR kServiceTimer = IDT_tmrProcessFiles;
+// Runs in every mode: a start waiting for its folders, and the reminder of a paused service.
+constexpr UINT_PTR kWatchTimer = IDT_tmrProcessFiles + 1;
 constexpr UINT kServiceIntervalMs = 60000;
 constexpr int kModePanelWidth = 140;
 }  // namespace
@@ -47,16 +49,9 @@ uint32_t CommonUI::InstanceKey() {
 bool CommonUI::Load(const std::string& title) {
     if (!CreateModeless(nullptr, IDD_CommonUI, false)) return false;
     SetWindowTextA(hwnd(), title.c_str());
-    if (service_.IsConfigured()) {
-        service_.SetServiceMode(1);
-        HideWindow();
-    } else {
-        service_.SetServiceMode(2);
-        LogActivity("Setup Configuration to establish service", 0);
-        OpenConnectionSettings();
-        ShowWindow(hwnd(), SW_SHOW);
-        SetForegroundWindow(hwnd());
-    }
+    SetTimer(hwnd(), kWatchTimer, kServiceIntervalMs, nullptr);
+    // Asked for settings, the window shows itself; otherwise the program lives in the tray.
+    if (service_.Start() != StartOutcome::AskOperator) HideWindow();
     return true;
 }
 
@@ -104,8 +99,7 @@ void CommonUI::OnCommand(int id, int, HWND) {
         service_.TogglePause();
         break;
     case IDC_btnManual:
-        service_.SetServiceMode(2);
-        RunManually();
+        if (service_.BeginManualRun()) RunManually();
         EndIfExitWasChosen();
         break;
     case IDC_btnSettings:
@@ -165,6 +159,10 @@ bool CommonUI::OnClose() {
 bool CommonUI::OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR* result) {
     switch (msg) {
     case WM_TIMER:
+        if (wp == kWatchTimer) {
+            service_.OnWatchTick();
+            return true;
+        }
         if (wp != kServiceTimer) return false;
         service_.OnTimerTick();
         EndIfExitWasChosen();
@@ -206,6 +204,7 @@ bool CommonUI::OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR* result) {
 
 void CommonUI::OnDestroy() {
     KillTimer(hwnd(), kServiceTimer);
+    KillTimer(hwnd(), kWatchTimer);
     RemovePropA(hwnd(), kInstanceProperty);
     if (GetActivityList() == this) SetActivityList(nullptr);
     if (HelpOwnerWindow() == hwnd()) SetHelpOwnerWindow(nullptr);
@@ -238,6 +237,16 @@ void CommonUI::SetTrayPicture(TrayPicture picture) {
 void CommonUI::SetExportStatus(const std::string& text) {
     SetProgressPanel(text);
     if (formSys_) formSys_->ShowTooltip(fsys::ExeName() + "\n" + text);
+}
+
+void CommonUI::AskForSettings() {
+    OpenConnectionSettings();
+    ShowWindow(hwnd(), SW_SHOW);
+    SetForegroundWindow(hwnd());
+}
+
+void CommonUI::ShowBalloon(const std::string& text) {
+    if (formSys_) formSys_->ShowBalloon(fsys::ExeName(), text);
 }
 
 void CommonUI::SetBusy(bool busy) {

@@ -54,6 +54,8 @@ private:
     void SetTrayPicture(TrayPicture picture) override;
     void SetBusy(bool busy) override;
     void SetExportStatus(const std::string& text) override;
+    void AskForSettings() override;
+    void ShowBalloon(const std::string& text) override;
     // ActivityList over lstActivityLog
     int Count() const override;
     void Clear() override;

@@ -179,5 +179,6 @@ std::string CacheFolder() { return ProgramFolder() + "\\cache"; }
 std::string HelpFile() { return ProgramFolder() + "\\help.chm"; }
 std::string IniFile() { return ProgramFolder() + "\\" + fsys::ExeName() + ".ini"; }
 std::string RetryFile() { return ProgramFolder() + "\\" + fsys::ExeName() + ".retry"; }
+std::string StatusFile() { return ProgramFolder() + "\\" + fsys::ExeName() + ".status"; }
 
 }  // namespace hdq

@@ -46,5 +46,6 @@ std::string CacheFolder();     // ProgramFolder() + "\cache"
 std::string HelpFile();        // ProgramFolder() + "\help.chm"
 std::string IniFile();         // ProgramFolder() + "\" + exe name + ".ini"
 std::string RetryFile();       // ProgramFolder() + "\" + exe name + ".retry"
+std::string StatusFile();      // ProgramFolder() + "\" + exe name + ".status"
 
 }  // namespace hdq

@@ -3,6 +3,7 @@
 #include "app/globals.h"
 #include "app/shared.h"
 #include "core/clock.h"
+#include "core/files.h"
 #include "core/text.h"
 
 namespace hdq {
@@ -28,9 +29,11 @@ std::string ProgressText(const DateTime& hour, long remaining) {
 }
 
 std::string ExportStatusText(const std::optional<DateTime>& lastExported, const std::string& lastRun,
-                             std::size_t waiting) {
+                             std::size_t waiting, const std::optional<DateTime>& pausedSince) {
     std::string text;
-    if (lastExported) {
+    if (pausedSince) {
+        text = "Paused since " + FormatPattern(*pausedSince, "yyyy-mm-dd hh:nn");
+    } else if (lastExported) {
         text = "Last hour exported " + FormatPattern(*lastExported, "yyyy-mm-dd hh:nn");
     } else if (auto next = ParseDateTime(lastRun)) {
         text = "Next hour to export " + FormatPattern(TruncateToHour(*next), "yyyy-mm-dd hh:nn");
@@ -52,11 +55,76 @@ ServiceController::ServiceController(ExportCycle& cycle, ServiceView& view) : cy
     cycle_.OnFinished = [this] { view_.SetBusy(false); };
 }
 
-bool ServiceController::IsConfigured() const {
+std::string ServiceController::EmptyKey() const {
+    for (const char* key : {"DDE_LINKTOPIC", "DDE_LGH_FOLDER", "DDE_TAGNAME_FILE", "DDE_HISTDATA_FOLDER", "OUTPUT_FOLDER"}) {
+        if (Trim(AppConfig().item(key)).empty()) return key;
+    }
+    return "";
+}
+
+std::string ServiceController::Unreachable() const {
     VRXConfiguration& config = AppConfig();
-    return !config.item("DDE_LINKTOPIC").empty() && ValidatePath(config.item("DDE_LGH_FOLDER")) &&
-           FileExists(config.item("DDE_TAGNAME_FILE")) && ValidatePath(config.item("DDE_HISTDATA_FOLDER")) &&
-           ValidatePath(config.item("OUTPUT_FOLDER"));
+    if (!DirectoryExists(config.item("DDE_LGH_FOLDER"))) return "the LGH folder " + config.item("DDE_LGH_FOLDER");
+    if (!FileExists(config.item("DDE_TAGNAME_FILE"))) return "the tag file " + config.item("DDE_TAGNAME_FILE");
+    if (!DirectoryExists(config.item("DDE_HISTDATA_FOLDER"))) {
+        return "the HistData folder " + config.item("DDE_HISTDATA_FOLDER");
+    }
+    // The one folder the service writes.
+    if (!ValidatePath(config.item("OUTPUT_FOLDER"))) return "the output folder " + config.item("OUTPUT_FOLDER");
+    return "";
+}
+
+StartOutcome ServiceController::Start() {
+    if (!EmptyKey().empty()) {
+        SetServiceMode(2);
+        LogActivity("Setup Configuration to establish service", 0);
+        view_.AskForSettings();
+        return StartOutcome::AskOperator;
+    }
+    const std::string missing = Unreachable();
+    if (missing.empty()) {
+        SetServiceMode(1);
+        return StartOutcome::Running;
+    }
+    // Every key is set: after a boot a share or drive often comes a little after the program.
+    SetServiceMode(2);
+    waitingSince_ = AppClock().Now();
+    LogActivity("Waiting for " + missing + " to become reachable; the service starts as soon as it is", 0);
+    return StartOutcome::Waiting;
+}
+
+void ServiceController::OnWatchTick() {
+    const DateTime now = AppClock().Now();
+    if (waitingSince_) {
+        if (IsConfigured()) {
+            LogActivity("Everything configured is reachable now", 0);
+            SetServiceMode(1);
+        } else if (now >= waitingSince_->AddMinutes(kStartWaitMinutes)) {
+            waitingSince_.reset();
+            LogActivity("Still not reachable after " + std::to_string(kStartWaitMinutes) + " minutes: " + Unreachable(),
+                        0);
+            LogActivity("Setup Configuration to establish service", 0);
+            view_.AskForSettings();
+        }
+        return;
+    }
+    RemindIfPaused(now);
+}
+
+void ServiceController::RemindIfPaused(const DateTime& now) {
+    if (!pausedSince_ || now < pausedSince_->AddMinutes(60) || now < nextReminder_) return;
+    const std::string text = "Hourly export is paused since " + FormatGeneral(*pausedSince_);
+    LogActivity(text, 0);
+    if (!balloonShown_) view_.ShowBalloon(text);
+    balloonShown_ = true;
+    nextReminder_ = now.AddMinutes(60);
+    RefreshStatus();
+}
+
+bool ServiceController::BeginManualRun() {
+    if (RefuseWhileRunning()) return false;
+    SetServiceMode(2);
+    return true;
 }
 
 void ServiceController::SetServiceMode(int mode) {
@@ -72,6 +140,15 @@ void ServiceController::SetServiceMode(int mode) {
     view_.SetPauseCaption(row->pauseCaption);
     view_.SetModePanel(row->panelText);
     serviceRunning_ = row->serviceRunning;
+    mode_ = mode;
+    if (serviceRunning_) {
+        waitingSince_.reset();
+        pausedSince_.reset();
+        balloonShown_ = false;
+    } else if (!pausedSince_) {
+        pausedSince_ = AppClock().Now();
+        nextReminder_ = kZeroDate;
+    }
     view_.SetTrayPicture(row->picture);
     LogActivity(row->activityLine, 0);
 }
@@ -83,8 +160,27 @@ bool ServiceController::RefuseWhileRunning() {
 }
 
 void ServiceController::RefreshStatus() {
-    view_.SetExportStatus(
-        ExportStatusText(cycle_.LastExported(), AppConfig().item("LAST_RUN"), cycle_.Retries().Entries().size()));
+    const bool offLong = pausedSince_ && AppClock().Now() >= pausedSince_->AddMinutes(60);
+    const std::string text = ExportStatusText(cycle_.LastExported(), AppConfig().item("LAST_RUN"),
+                                              cycle_.Retries().Entries().size(),
+                                              offLong ? pausedSince_ : std::nullopt);
+    view_.SetExportStatus(text);
+    WriteStatusFile(text);
+}
+
+void ServiceController::WriteStatusFile(const std::string& text) const {
+    // Read by plant monitoring (IT's file watchers): plain KEY=value lines, replaced whole.
+    const auto& waiting = cycle_.Retries().Entries();
+    const ServiceModeRow* row = ServiceModeRowFor(mode_);
+    std::string content = "Status=" + text + "\r\nUpdated=" + FormatPattern(AppClock().Now(), "yyyy-mm-dd hh:nn:ss") +
+                          "\r\nLastHourExported=" +
+                          (cycle_.LastExported() ? FormatPattern(*cycle_.LastExported(), "yyyy-mm-dd hh:nn:ss") : "") +
+                          "\r\nNextHour=" + AppConfig().item("LAST_RUN") +
+                          "\r\nHoursWaitingForRetry=" + std::to_string(waiting.size()) + "\r\nOldestWaitingHour=" +
+                          (waiting.empty() ? "" : FormatPattern(waiting.front().hour, "yyyy-mm-dd hh:nn:ss")) +
+                          "\r\nServiceMode=" + (row ? row->panelText : "") +
+                          "\r\nLastError=" + AppLog().LastErrorLine() + "\r\n";
+    if (!fsys::WriteAtomic(StatusFile(), content)) AppLog().WriteLog("Error: Unable to write " + StatusFile(), 1);
 }
 
 bool ServiceController::Process() {

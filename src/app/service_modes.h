@@ -35,8 +35,14 @@ std::string ProgressText(const DateTime& hour, long remaining);
 // What the operator sees between cycles: the newest hour exported (or, before the first one,
 // the next hour the service will ask for) and how many hours wait for retry, e.g.
 // "Last hour exported 2011-03-25 13:00; 2 to retry".
+// After the hourly service has been off for more than an hour: "Paused since 2011-03-25 14:05".
 std::string ExportStatusText(const std::optional<DateTime>& lastExported, const std::string& lastRun,
-                             std::size_t waiting);
+                             std::size_t waiting, const std::optional<DateTime>& pausedSince = std::nullopt);
+
+// How the program starts: the service runs; it waits for a folder or file that cannot be
+// reached yet (a share not mapped after a boot); or it asks the operator for settings.
+enum class StartOutcome { Running, Waiting, AskOperator };
+inline constexpr int kStartWaitMinutes = 15;
 
 // What the service needs of the main window.
 class ServiceView {
@@ -50,6 +56,10 @@ public:
     virtual void SetBusy(bool busy) = 0;  // hourglass pointer
     // The status panel between cycles and the tray icon's tip.
     virtual void SetExportStatus(const std::string& text) = 0;
+    // Opens the connection settings and shows the main window.
+    virtual void AskForSettings() = 0;
+    // A balloon on the tray icon, for what someone walking past must see.
+    virtual void ShowBalloon(const std::string& text) = 0;
 };
 
 class ServiceController {
@@ -60,7 +70,20 @@ public:
 
     // Topic set, LGH folder usable, dictionary present, HistData and output folders usable;
     // stops at the first check that fails (each path check logs its own reason).
-    bool IsConfigured() const;
+    bool IsConfigured() const { return EmptyKey().empty() && Unreachable().empty(); }
+    // The first of the keys the service needs that is empty, "" when all are set.
+    std::string EmptyKey() const;
+    // What cannot be reached now, e.g. "the output folder \\srv\out", "" when all can. The
+    // LGH and HistData folders are only read, so reading is all they must allow.
+    std::string Unreachable() const;
+    // Start-up: see StartOutcome. The caller hides or shows the main window.
+    StartOutcome Start();
+    // Once a minute in every mode: the retry of a start that waits for its folders, and the
+    // reminder of a service that has been off for more than an hour.
+    void OnWatchTick();
+    // Manual Run pressed: false (with the refusal line, the mode unchanged) while an export
+    // runs; otherwise the service pauses for the dialog.
+    bool BeginManualRun();
     void SetServiceMode(int mode);
     bool ServiceRunning() const { return serviceRunning_; }
     // btnPause: pauses a running service, otherwise tries to resume it.
@@ -70,7 +93,7 @@ public:
     // The export of a confirmed manual run dialog. False when the cycle failed or was refused
     // because another cycle is still running.
     bool RunManually(const DateTime& start, const DateTime& end);
-    // Shows ExportStatusText for the current state.
+    // Shows ExportStatusText for the current state and writes the status file.
     void RefreshStatus();
 
 private:
@@ -78,8 +101,16 @@ private:
     bool RefuseWhileRunning();
     bool Process();
 
+    void WriteStatusFile(const std::string& text) const;
+    void RemindIfPaused(const DateTime& now);
+
     ExportCycle& cycle_;
     ServiceView& view_;
+    int mode_ = 0;
+    std::optional<DateTime> waitingSince_;  // a start waiting for its folders
+    std::optional<DateTime> pausedSince_;   // the hourly service is off (paused or manual)
+    DateTime nextReminder_{};
+    bool balloonShown_ = false;
     // The mode's flag. The cycle gets its own copy when it starts, so a mode switched inside a
     // running cycle's waits cannot turn a manual range into a new LAST_RUN.
     bool serviceRunning_ = false;

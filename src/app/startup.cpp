@@ -33,6 +33,15 @@ int32_t KeepDaysFrom(const std::string& stored) {
     return RoundHalfEven(std::clamp(*n, 1.0, 32767.0));
 }
 
+// A DDE time-out of none or of more than ten minutes would let a hung HistData hold the
+// service for good; either is taken as ten minutes.
+constexpr int32_t kLongestDdeTimeout = 6000;  // tenths of a second
+int32_t DdeTimeoutFrom(const std::string& stored) {
+    auto n = ParseNumber(stored);
+    if (!n || std::isnan(*n) || *n <= 0 || *n > kLongestDdeTimeout) return kLongestDdeTimeout;
+    return RoundHalfEven(*n);
+}
+
 void WriteIdentificationRecord() {
     const AppProperties& app = App();
     VRXLoggerTXT& log = AppLog();
@@ -99,6 +108,17 @@ void DefineConfiguration() {
     config.setItem("KEEP_LOGS_FOR", std::to_string(keepDays));
     AppLog().LSM_Init(keepDays);
     AppLog().LSM_Run();
+    const int32_t timeout = DdeTimeoutFrom(config.item("DDE_TIMEOUT"));
+    if (std::to_string(timeout) != config.item("DDE_TIMEOUT")) {
+        AppLog().WriteLog("DDE_TIMEOUT of " + config.item("DDE_TIMEOUT") + " tenths of a second is out of range; " +
+                              std::to_string(timeout) + " is used",
+                          0);
+        config.setItem("DDE_TIMEOUT", std::to_string(timeout));
+    }
+    AppLog().SetOnNewDay([] {
+        AppLog().LSM_Init(KeepDaysFrom(AppConfig().item("KEEP_LOGS_FOR")));
+        AppLog().LSM_Run();
+    });
 
     g_configurationUsable = true;
 }

@@ -26,13 +26,38 @@ public:
     void SetStartDate(const DateTime& v) override { TheDdeForm().SetStartDate(v); }
     void SetStartTime(const DateTime& v) override { TheDdeForm().SetStartTime(v); }
     bool SendRequest() override { return TheDdeForm().SendRequest(); }
+    bool NoData() const override { return TheDdeForm().NoData(); }
+    bool Supervise() override { return TheDdeForm().Supervise(); }
     void ClearMemory() override { TheDdeForm().ClearMemory(); }
 };
 
-std::string InstanceMutexName(uint32_t key) {
+std::string InstanceMutexName(const char* ns, uint32_t key) {
     char hex[9];
     std::snprintf(hex, sizeof hex, "%08X", static_cast<unsigned>(key));
-    return std::string("Local\\HistDataToQorp-") + hex;
+    return std::string(ns) + "HistDataToQorp-" + hex;
+}
+
+// The mutex is machine-wide, so that a copy started in another log-on session (remote desktop,
+// another user) does not export the same hours; where the global namespace is refused, the
+// session's own still keeps two copies of one session apart.
+win::UniqueKernelHandle CreateInstanceMutex(uint32_t key, bool* alreadyRunning) {
+    win::UniqueKernelHandle mutex(CreateMutexA(nullptr, FALSE, InstanceMutexName("Global\\", key).c_str()));
+    DWORD error = GetLastError();
+    if (!mutex && error == ERROR_ACCESS_DENIED) {
+        // Refused because a copy of another user made it (it exists, which is what counts),
+        // or because this session may not use the global namespace at all.
+        win::UniqueKernelHandle other(OpenMutexA(SYNCHRONIZE, FALSE, InstanceMutexName("Global\\", key).c_str()));
+        if (other || GetLastError() != ERROR_FILE_NOT_FOUND) {
+            *alreadyRunning = true;
+            return other;
+        }
+    }
+    if (!mutex) {
+        mutex.reset(CreateMutexA(nullptr, FALSE, InstanceMutexName("Local\\", key).c_str()));
+        error = GetLastError();
+    }
+    *alreadyRunning = mutex && error == ERROR_ALREADY_EXISTS;
+    return mutex;
 }
 
 struct FindByKey {
@@ -92,8 +117,9 @@ int Main(HINSTANCE instance, const char* commandLine) {
     // One copy per program folder: each folder has its own INI file, cache and LAST_RUN, and
     // two copies driving the same HistData would break its one-request-at-a-time rule.
     const uint32_t key = win::CommonUI::InstanceKey();
-    win::UniqueKernelHandle mutex(CreateMutexA(nullptr, FALSE, InstanceMutexName(key).c_str()));
-    if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
+    bool alreadyRunning = false;
+    win::UniqueKernelHandle mutex = CreateInstanceMutex(key, &alreadyRunning);
+    if (alreadyRunning) {
         ActivateFirstCopy(key);
         return 0;
     }

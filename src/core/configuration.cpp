@@ -53,7 +53,9 @@ void VRXConfiguration::DefineTree(const std::string& treePath, const std::string
 }
 
 bool VRXConfiguration::ReadConfig() {
-    if (!ConfigFileExists(path_)) {
+    // Defaults are written only where nothing is: a file that is there but cannot be read
+    // (hidden, locked, damaged) holds the operator's settings and must never be replaced.
+    if (!ConfigFileExists(path_) && !fsys::Exists(path_)) {
         Log("Configuration file does not exist at " + path_);
         Log("Attempting to create a default configuration file...");
         if (!CreateDefaultConfig()) {

@@ -51,6 +51,14 @@ std::string ModulePath() {
         if (n == 0) return {};
         if (n < buf.size()) {
             buf.resize(n);
+            // Started through a short (8.3) path, the module path is short too, and the INI
+            // file named after it would be a new one full of defaults.
+            std::string longForm(MAX_PATH * 2, '\0');
+            const DWORD m = GetLongPathNameA(buf.c_str(), longForm.data(), static_cast<DWORD>(longForm.size()));
+            if (m > 0 && m < longForm.size()) {
+                longForm.resize(m);
+                return longForm;
+            }
             return buf;
         }
         buf.resize(buf.size() * 2);  // truncated: try again with more room

@@ -1,5 +1,7 @@
 #include "histdata/frmdde.h"
 
+#include <algorithm>
+
 #include "app/globals.h"
 #include "app/shared.h"
 #include "core/clock.h"
@@ -97,8 +99,29 @@ void FrmDDE::SetStartTime(const DateTime& value) {
 
 void FrmDDE::SetStartTime(const std::string& text) { SetStartTime(ParseDateTime(text).value_or(kNotADate)); }
 
+// Three DDE time-outs and the two pauses, but never less than ten minutes: a long tag list
+// poked one item at a time takes its time on a healthy HistData too.
+static uint32_t HourBoundMs(int32_t timeoutTenths) {
+    constexpr uint32_t kAtLeastMs = 10 * 60 * 1000;
+    const uint32_t bound = static_cast<uint32_t>(std::max(timeoutTenths, 0)) * 300u + 2u * kPauseMs;
+    return std::max(bound, kAtLeastMs);
+}
+
+void FrmDDE::CheckHourBound() const {
+    if (AppClock().TickMs() - requestStartedMs_ > hourBoundMs_) {
+        throw VrxError(dde_err::Timeout, "The request for this hour took longer than " +
+                                             std::to_string(hourBoundMs_ / 1000) + " seconds");
+    }
+}
+
 bool FrmDDE::SendRequest() {
     noData_ = false;
+    requestStartedMs_ = AppClock().TickMs();
+    try {
+        hourBoundMs_ = HourBoundMs(ConfigInt16("DDE_TIMEOUT"));
+    } catch (const VrxError&) {
+        hourBoundMs_ = HourBoundMs(0);  // SetupDDE reports the bad setting
+    }
     try {
         if (SetupDDE()) {
             if (!PokeTagnames()) {
@@ -128,6 +151,7 @@ bool FrmDDE::SendRequest() {
 }
 
 void FrmDDE::Poke(const std::string& item, const std::string& value) {
+    CheckHourBound();
     channel_.linkItem = item;
     channel_.text = value;
     channel_.LinkPoke();
@@ -239,12 +263,14 @@ bool FrmDDE::MakeFiles() {
         LogPoked("=+= poked: ");
         host_.WaitPumpingMessages(kPauseMs);
 
+        CheckHourBound();
         channel_.text = "1";
         channel_.linkItem = "WRITEFILE";
         Log("=+= Poking: " + channel_.linkItem + ", " + channel_.text, 2);
         channel_.LinkPoke();
         Log("=+= poked writefile command", 2);
 
+        CheckHourBound();
         channel_.linkItem = "ERROR";
         channel_.LinkRequest();
         // HistData answers "None..." when the file was written; the case is its own.

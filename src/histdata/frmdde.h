@@ -57,6 +57,10 @@ private:
     // From inside a catch: the "ERROR (n): " line of the exception being handled.
     void LogCurrentFailure();
     void Poke(const std::string& item, const std::string& value);
+    // Before each transaction: an hour whose request as a whole has run past its bound fails,
+    // so a HistData that answers each transaction just inside the time-out cannot hold the
+    // service for the length of a whole tag list.
+    void CheckHourBound() const;
     void LogPoked(const char* prefix);
 
     DdeChannel& channel_;
@@ -71,6 +75,8 @@ private:
     std::string cacheFolder_;
     std::string csvPath_;
     bool noData_ = false;
+    uint32_t requestStartedMs_ = 0;
+    uint32_t hourBoundMs_ = 0;
 };
 
 // The program's one DDE window, made on first use over the platform's DDE channel and host,

@@ -37,6 +37,11 @@ void VRXLoggerTXT::AssertVerbosity() {
 }
 
 void VRXLoggerTXT::WriteLog(const std::string& what, int verbosityLevel) {
+    if (verbosityLevel <= 0 && (StartsWith(what, "Error") || StartsWith(what, "ERROR") || StartsWith(what, "Unable"))) {
+        lastError_ = FormatGeneral(AppClock().Now());
+        lastError_ += ' ';
+        lastError_ += what;
+    }
     if (!enabled_) return;
     // A file is opened even for a message that the level then drops, so that a failed open
     // is retried at the next message of any level.
@@ -77,6 +82,7 @@ void VRXLoggerTXT::WriteLine(const std::string& text) {
             closeLog();
             WriteLog("Previous log file for this session = " + previous, 0);
             if (file_ == nullptr) return;
+            if (onNewDay_) onNewDay_();
         }
         const std::string line = FormatPattern(now, "hh:nn:ss") + " : " + text + "\r\n";
         std::fwrite(line.data(), 1, line.size(), file_);
@@ -146,7 +152,7 @@ void VRXLoggerTXT::LSM_Run() {
                       FormatGrouped(static_cast<double>(freed) / 1024.0, 2) + " kB of disk space.");
         }
     } catch (...) {
-        // Files deleted so far stay deleted; the next hour's pass picks up the rest.
+        // Files deleted so far stay deleted; the next day's pass picks up the rest.
     }
 }
 

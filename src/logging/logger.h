@@ -4,6 +4,7 @@
 // Also the log retention manager (LSM_Init / LSM_Run) that deletes old files.
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include "core/datetime.h"
 
@@ -31,6 +32,10 @@ public:
     void SetEnabled(bool v) { enabled_ = v; }
     // Path of the handle file; defaults to program folder \ exe name ".log_handle".
     void SetHandleFilePath(const std::string& v) { handleFile_ = v; }
+    // Called once a new day's file is open: a program that runs for months must prune its
+    // logs then too, not only at start-up. The owner passes the days to keep as they are
+    // set now, so a changed setting applies from the next day.
+    void SetOnNewDay(std::function<void()> v) { onNewDay_ = std::move(v); }
 
     void closeLog();
     void AssertVerbosity();
@@ -42,6 +47,10 @@ public:
     DateTime GetLastModifiedFileTime(const std::string& path) const;
     int32_t GetFileSizeInBytes(const std::string& path) const;
     bool KillFileAndDiscardError(const std::string& path) const;
+
+    // The last error line written at level 0 ("Error...", "ERROR...", "Unable..."), with its
+    // date and time; "" when there has been none. Plant monitoring reads it from the status file.
+    const std::string& LastErrorLine() const { return lastError_; }
 
     // The file being written, empty when none is open.
     const std::string& CurrentFile() const { return currentFile_; }
@@ -69,6 +78,8 @@ private:
     std::string retentionFolder_;
     DateTime lastRunHour_ = kZeroDate;
     bool lsmInitialised_ = false;
+    std::function<void()> onNewDay_;
+    std::string lastError_;
 };
 
 }  // namespace hdq

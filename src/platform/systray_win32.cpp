@@ -91,6 +91,21 @@ void FrmSysTray::ShowTooltip(const std::string& text) {
     Send(NIM_MODIFY);
 }
 
+void FrmSysTray::ShowBalloon(const std::string& title, const std::string& text) {
+    if (!window_) return;
+    // The icon's own record keeps its original 88-byte layout, which has no balloon fields;
+    // the balloon goes in a record of the later layout that changes nothing else.
+    NOTIFYICONDATAA balloon{};
+    balloon.cbSize = NOTIFYICONDATAA_V2_SIZE;
+    balloon.hWnd = record_.hWnd;
+    balloon.uID = record_.uID;
+    balloon.uFlags = NIF_INFO;
+    lstrcpynA(balloon.szInfo, text.c_str(), sizeof balloon.szInfo);
+    lstrcpynA(balloon.szInfoTitle, title.c_str(), sizeof balloon.szInfoTitle);
+    balloon.dwInfoFlags = NIIF_WARNING;
+    Shell_NotifyIconA(NIM_MODIFY, &balloon);
+}
+
 std::string FrmSysTray::Tooltip() const { return std::string(record_.szTip, kTipFieldLength); }
 
 void FrmSysTray::SetInterval(UINT ms) {

@@ -48,6 +48,8 @@ public:
     void SetTooltip(const std::string& text);
     // Sets the tip and shows it on the icon at once.
     void ShowTooltip(const std::string& text);
+    // A warning balloon over the icon.
+    void ShowBalloon(const std::string& title, const std::string& text);
     std::string Tooltip() const;  // the whole 64-character field
     void SetInterval(UINT ms);
     UINT Interval() const { return interval_; }

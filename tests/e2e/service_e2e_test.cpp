@@ -18,6 +18,16 @@
 namespace hdq::test {
 namespace {
 
+// The hourly file names from the hour of first up to, not including, the hour of LAST_RUN.
+std::vector<std::string> HoursUpTo(const DateTime& first, const std::string& lastRun) {
+    std::vector<std::string> names;
+    const DateTime end = TruncateToHour(ParseDateTime(lastRun).value_or(first));
+    for (DateTime h = TruncateToHour(first); h < end; h = h.AddSeconds(3600)) {
+        names.push_back(FormatPattern(h, "yyyymmddhh") + ".CSV");
+    }
+    return names;
+}
+
 // A program folder holding a copy of the exe, its INI file and an output folder, next to a
 // private stand-in with a two-tag dictionary.
 class Installed : public ::testing::Test {
@@ -46,10 +56,28 @@ protected:
     // runs; the program's main window is then in main.
     void Launch(const IniValues& values = {}) {
         WriteProgramIni(Ini(), standIn, topic, program / "out", values);
-        ASSERT_TRUE(standIn.Start()) << "the stand-in did not open its window";
+        if (!standIn.Running()) {
+            ASSERT_TRUE(standIn.Start()) << "the stand-in did not open its window";
+        }
         main = StartProgram(app, program.path());
         ASSERT_NE(nullptr, main) << "no main window; the program is " << (app.Running() ? "running" : "not running");
         ASSERT_TRUE(WaitForActivity(main, {"Running Service Mode"}, 10000)) << Describe();
+    }
+    // Launches with the service minute set to the current one and posts the service timer's
+    // tick at once rather than waiting for the real one; a start that straddles a minute is
+    // made again.
+    void LaunchAndTick(IniValues values) {
+        for (int attempt = 0; attempt < 5; ++attempt) {
+            const int minute = SystemNow().minute;
+            values.push_back({"MINUTES_AFTER_HOUR", std::to_string(minute)});
+            ASSERT_NO_FATAL_FAILURE(Launch(values));
+            if (SystemNow().minute == minute) {
+                PostMessageA(main, WM_TIMER, IDT_tmrProcessFiles, 0);
+                if (WaitForActivity(main, {"Timer Fired. About to Process Data Files Starting: "}, 10000)) return;
+            }
+            app.Kill();
+        }
+        FAIL() << "the service tick never met its minute\n" << Describe();
     }
 
     TempFolder program;
@@ -98,7 +126,7 @@ TEST_F(Installed, ManualRunWritesOneFilePerHourAndLeavesLastRunAlone) {
               CsvFilesIn(program / "out"))
         << Describe();
     EXPECT_EQ("03-24-2011 00:00:00", IniValue(Ini(), "LAST_RUN"));
-    EXPECT_EQ((std::vector<std::string>{"MANUAL MODE", ""}), Panels());
+    EXPECT_EQ((std::vector<std::string>{"MANUAL MODE", "Last hour exported 2011-03-25 10:00"}), Panels());
     EXPECT_EQ("RUN", PauseCaption());
 
     // scripts/screenshot asks for a picture of the window after this run.
@@ -123,25 +151,39 @@ TEST_F(Installed, ExitDuringALongExportEndsTheProgramAfterTheHourUnderWay) {
 }
 
 TEST_F(Installed, ServiceRunAtTheConfiguredMinuteExportsSinceLastRunAndSavesIt) {
-    // The timer first fires a minute after start; keep clear of a minute boundary so that
-    // tick lands in the minute written below.
-    WaitUntil([] { return SystemNow().second >= 5 && SystemNow().second <= 45; }, 60000, 200);
-    const DateTime now = SystemNow();
-    const DateTime hour = TruncateToHour(now);
-    const DateTime tick = now.AddSeconds(60);
-    if (TruncateToHour(tick) != hour) GTEST_SKIP() << "the service minute would fall into the next hour";
-    ASSERT_NO_FATAL_FAILURE(Launch({{"MINUTES_AFTER_HOUR", std::to_string(tick.minute)},
-                                    {"LAST_RUN", FormatGeneral(hour.AddSeconds(-3 * 3600))}}));
-
-    ASSERT_TRUE(WaitForActivity(main, {"Processing Files completed upto: " + FormatGeneral(hour)}, 150000))
-        << Describe();
-    std::vector<std::string> expected;
-    for (int back = 3; back >= 1; --back) {
-        expected.push_back(FormatPattern(hour.AddSeconds(-back * 3600), "yyyymmddhh") + ".CSV");
-    }
-    EXPECT_EQ(expected, CsvFilesIn(program / "out")) << Describe();
-    EXPECT_EQ(FormatGeneral(hour), IniValue(Ini(), "LAST_RUN"));
+    const DateTime hour = TruncateToHour(SystemNow());
+    ASSERT_NO_FATAL_FAILURE(LaunchAndTick({{"LAST_RUN", FormatGeneral(hour.AddSeconds(-3 * 3600))}}));
+    ASSERT_TRUE(WaitForActivity(main, {"Processing Files completed upto: "}, 150000)) << Describe();
+    // Measured from LAST_RUN, so an hour that turns during the run only adds a file.
+    const std::string lastRun = IniValue(Ini(), "LAST_RUN");
+    EXPECT_EQ(HoursUpTo(hour.AddSeconds(-3 * 3600), lastRun), CsvFilesIn(program / "out")) << Describe();
+    EXPECT_LE(hour, *ParseDateTime(lastRun));
     EXPECT_EQ("RUNNING", Panels().at(0));
+}
+
+// A catch-up of six hours with one failing its first request, killed outright after the third
+// file reached the output folder, then started again: no hour is missing, and nothing is left
+// in the cache.
+TEST_F(Installed, KilledInTheMiddleOfACatchUpDeliversEveryHourAfterTheNextStart) {
+    const DateTime hour = TruncateToHour(SystemNow());
+    const DateTime first = hour.AddSeconds(-6 * 3600);
+    standIn.WriteSettings("TOPIC=" + topic + "\r\nFILE_DELAY_MS=1500\r\nFAIL_HOURS=" +
+                          FormatPattern(first.AddSeconds(3600), "yyyymmddhh") + "\r\n");
+    ASSERT_NO_FATAL_FAILURE(LaunchAndTick({{"LAST_RUN", FormatGeneral(first)}}));
+    ASSERT_TRUE(WaitUntil([&] { return CsvFilesIn(program / "out").size() >= 3; }, 120000, 20)) << Describe();
+    app.Kill();
+    EXPECT_GT(6u, CsvFilesIn(program / "out").size());
+
+    ASSERT_NO_FATAL_FAILURE(LaunchAndTick({{"LAST_RUN", IniValue(Ini(), "LAST_RUN")}}));
+    ASSERT_TRUE(WaitForActivity(main, {"Processing Files completed upto: "}, 150000)) << Describe();
+    const std::string lastRun = IniValue(Ini(), "LAST_RUN");
+    EXPECT_LE(hour, *ParseDateTime(lastRun));
+    EXPECT_EQ(HoursUpTo(first, lastRun), CsvFilesIn(program / "out")) << Describe();
+    for (const std::string& csv : CsvFilesIn(program / "out")) {
+        EXPECT_EQ(0u, ReadFile(program / ("out\\" + csv)).find("$Date,$Time,TANK_LEVEL,PUMP_FLOW\r\n")) << csv;
+    }
+    EXPECT_TRUE(CsvFilesIn(program / "cache").empty());
+    EXPECT_EQ("", ReadFile(program / "HistDataToQorp.retry"));
 }
 
 TEST_F(Installed, IncompleteConfigurationOpensTheSettingsThenShowsTheWindow) {

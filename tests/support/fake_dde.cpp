@@ -33,6 +33,7 @@ std::string FakeDdeChannel::Next(std::deque<std::string>& q) {
 
 void FakeDdeChannel::LinkPoke() {
     CheckOpen();
+    if (onPoke) onPoke(linkItem);
     transcript.push_back(linkItem + "=" + text);
     lastPoked[linkItem] = text;
     if (linkItem == "WRITEFILE") {
@@ -143,13 +144,8 @@ std::vector<std::string> AppSandbox::LogLines() const {
     std::vector<std::string> lines;
     const std::string& file = AppLog().CurrentFile();
     if (file.empty()) return lines;
-    for (std::string line : ReadLines(file)) {
-        // "hh:mm:ss : " in front of every message; a message holding CR LF continues bare.
-        if (line.size() >= 11 && line[2] == ':' && line[5] == ':' && line.compare(8, 3, " : ") == 0) {
-            line.erase(0, 11);
-        }
-        lines.push_back(line);
-    }
+    // "hh:mm:ss : " in front of every message; a message holding CR LF continues bare.
+    for (const std::string& line : ReadLines(file)) lines.push_back(Message(line));
     return lines;
 }
 

@@ -31,6 +31,8 @@ public:
     std::deque<std::string> csvContents;
     // Called on WRITEFILE after the content above (if any) was written.
     std::function<void(const std::string& fileName)> onWriteFile;
+    // Called on every poke, before it is recorded (a slow HistData moves the clock here).
+    std::function<void(const std::string& item)> onPoke;
 
     // What happened, in order: "connect TOPIC", "ITEM=value" for a poke, "?ITEM" for a request.
     std::vector<std::string> transcript;
@@ -56,6 +58,8 @@ public:
     // The window appears delayMs of waiting after the n-th start.
     void WindowAfterStarts(int n, uint32_t delayMs = 0) { startsNeeded_ = n; delayMs_ = delayMs; never_ = false; }
     void WindowNever() { never_ = true; }
+    // HistData exits: its window is gone until the program starts it again.
+    void Exit() { startsNeeded_ = static_cast<int>(starts.size()) + 1; delayMs_ = 0; never_ = false; }
     // Every start fails with this error.
     void FailStarts(OsError e) { failStart_ = true; startError_ = std::move(e); }
 

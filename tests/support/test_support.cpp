@@ -121,4 +121,15 @@ void SetIniValue(const std::string& iniPath, const std::string& key, const std::
     WriteFile(iniPath, text);
 }
 
+std::string Message(const std::string& line) {
+    const bool stamped = line.size() >= 11 && line[2] == ':' && line[5] == ':' && line.compare(8, 3, " : ") == 0;
+    return stamped ? line.substr(11) : line;
+}
+
+int CountLines(const std::string& logPath, const std::string& start) {
+    int n = 0;
+    for (const std::string& line : ReadLines(logPath)) n += Message(line).rfind(start, 0) == 0;
+    return n;
+}
+
 }  // namespace hdq::test

@@ -105,8 +105,9 @@ TEST_F(ConfigurationStore, ReportsASaveThatCannotReplaceTheFileAndLeavesWhatWasT
     ASSERT_TRUE(fsys::CreateFolder(ini));
     WriteFile(ini + "\\inside.txt", "keep me");
     EXPECT_FALSE(config.ReadConfig());
-    EXPECT_TRUE(sb.Logged("Unable to create default configuration file in VRXConfiguration.ReadConfig()."));
-    EXPECT_FALSE(sb.Logged("LoadINI() failed in VRXConfiguration.ReadConfig()."));
+    // Something is there, so no defaults are written over it: it is read, and that fails.
+    EXPECT_FALSE(sb.Logged("Attempting to create a default configuration file..."));
+    EXPECT_TRUE(sb.Logged("LoadINI() failed in VRXConfiguration.ReadConfig()."));
 
     EXPECT_FALSE(config.SaveConfig());
     EXPECT_TRUE(sb.Logged("SaveINI() failed in VRXConfiguration.SaveConfig()."));

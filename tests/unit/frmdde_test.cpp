@@ -96,6 +96,17 @@ TEST_F(FrmDDETest, GivesUpTheSetUpForATimeOutThatIsNoNumberAndKeepsTheStartForAT
                             "FILENAME=" + CsvPathOf("2009032514.CSV")));
 }
 
+TEST_F(FrmDDETest, HourWhoseTransactionsEachNearlyTimeOutFailsOnceTheWholeRequestPassesItsBound) {
+    // Each poke answered just in time, two minutes apiece: the hour is given up once ten
+    // minutes have passed, not after the whole tag list.
+    channel.onPoke = [&](const std::string&) { clock.SetTick(clock.TickMs() + 120000); };
+    EXPECT_FALSE(RequestHour());
+    EXPECT_TRUE(sb.Logged("ERROR (286): The request for this hour took longer than 600 seconds"));
+    EXPECT_EQ(0, channel.writeCount);
+    channel.onPoke = nullptr;
+    EXPECT_TRUE(RequestHour());  // the next hour has its own bound
+}
+
 TEST_F(FrmDDETest, FailsCleanlyAfterClearMemory) {
     ASSERT_TRUE(RequestHour());
     form.ClearMemory();

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,14 +22,16 @@ public:
     void SetTrayPicture(TrayPicture p) override { picture = static_cast<int>(p) + 1; }
     void SetBusy(bool on) override { busy = on; }
     void SetExportStatus(const std::string& text) override { status.push_back(text); }
+    void AskForSettings() override { ++asked; }
+    void ShowBalloon(const std::string& text) override { balloons.push_back(text); }
     // Timer, caption, mode panel and tray picture (Flash1 is 1) in one line.
     std::string State() const {
         return std::string(timer ? "on|" : "off|") + caption + "|" + panel + "|" + std::to_string(picture);
     }
     bool timer = false, busy = false;
     std::string caption = "Pause Service", panel, progress;
-    std::vector<std::string> status;
-    int picture = 0;
+    std::vector<std::string> status, balloons;
+    int picture = 0, asked = 0;
 };
 
 constexpr DateTime At(int hour) { return DateTime{2011, 3, 25, hour, 0, 0}; }
@@ -137,6 +140,102 @@ TEST_F(Service, RequestsArrivingDuringARunningCycleAreRefusedOnceEach) {
     service.OnTimerTick();
     EXPECT_EQ(2, list.CountOf(kAlreadyRunningLine));
     EXPECT_EQ((std::vector<DateTime>{At(11), At(12), At(13)}), form.starts);
+}
+
+TEST_F(Service, StartRunsAsksAtOnceForAnEmptyKeyAndWaitsUpToFifteenMinutesForAFolderThatComesLate) {
+    struct Case {
+        const char* name;
+        std::function<void(test::AppSandbox&)> set;
+        StartOutcome outcome;
+    };
+    const Case cases[] = {
+        {"all there", [](test::AppSandbox&) {}, StartOutcome::Running},
+        // The LGH and HistData folders are only read: a read-only one does not stop the service.
+        {"read-only folders", [](test::AppSandbox& sb) { fsys::SetReadOnly(sb / "lgh", true); }, StartOutcome::Running},
+        {"empty key", [](test::AppSandbox& sb) { sb.Set("DDE_LINKTOPIC", ""); }, StartOutcome::AskOperator},
+        {"share not mapped yet", [](test::AppSandbox& sb) { sb.Set("OUTPUT_FOLDER", sb / "share"); }, StartOutcome::Waiting},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::AppSandbox box;
+        for (const char* sub : {"lgh", "out"}) MakeFolder(box / sub);
+        test::WriteFile(box / "tagname.x", std::string(512, '\0'));
+        for (const auto& [key, value] : {std::pair<std::string, std::string>{"DDE_LGH_FOLDER", box / "lgh"},
+                                         {"DDE_TAGNAME_FILE", box / "tagname.x"},
+                                         {"DDE_HISTDATA_FOLDER", box / "lgh"},
+                                         {"OUTPUT_FOLDER", box / "out"}}) {
+            box.Set(key, value);
+        }
+        c.set(box);
+        RecordingView v;
+        ServiceController s{cycle, v};
+        EXPECT_EQ(c.outcome, s.Start());
+        EXPECT_EQ(c.outcome == StartOutcome::Running, s.ServiceRunning());
+        EXPECT_EQ(c.outcome == StartOutcome::AskOperator, v.asked == 1);
+        fsys::SetReadOnly(box / "lgh", false);
+        if (c.outcome != StartOutcome::Waiting) continue;
+        EXPECT_TRUE(box.Logged("Waiting for the output folder " + box / "share" +
+                               " to become reachable; the service starts as soon as it is"));
+        // The share comes after two minutes: the service starts by itself.
+        clock.Advance(60);
+        s.OnWatchTick();
+        EXPECT_FALSE(s.ServiceRunning());
+        MakeFolder(box / "share");
+        clock.Advance(60);
+        s.OnWatchTick();
+        EXPECT_TRUE(s.ServiceRunning());
+        EXPECT_EQ(0, v.asked);
+        // Never there: the operator is asked after fifteen minutes, not before.
+        RecordingView never;
+        ServiceController late{cycle, never};
+        box.Set("OUTPUT_FOLDER", box / "never");
+        EXPECT_EQ(StartOutcome::Waiting, late.Start());
+        for (int minute = 1; minute <= 15; ++minute) {
+            clock.Advance(60);
+            late.OnWatchTick();
+            EXPECT_EQ(minute == 15 ? 1 : 0, never.asked) << minute;
+        }
+        EXPECT_FALSE(late.ServiceRunning());
+    }
+}
+
+TEST_F(Service, ServiceOffForMoreThanAnHourShowsOneBalloonAndWritesOneLinePerHour) {
+    service.SetServiceMode(1);
+    // A manual run refused while an export runs leaves the service running.
+    form.onRequest = [&](int) { EXPECT_FALSE(service.BeginManualRun()); };
+    service.OnTimerTick();
+    EXPECT_TRUE(service.ServiceRunning());
+    form.onRequest = nullptr;
+
+    EXPECT_TRUE(service.BeginManualRun());  // paused at 14:05:09
+    const std::string line = "Hourly export is paused since 2011-03-25 14:05:09";
+    for (int minute = 1; minute <= 150; ++minute) {
+        clock.Advance(60);
+        service.OnWatchTick();
+    }
+    EXPECT_EQ(std::vector<std::string>{line}, view.balloons);
+    EXPECT_EQ(2, list.CountOf(line));  // at 15:06 and 16:06
+    EXPECT_EQ("Paused since 2011-03-25 14:05", view.status.back());
+    EXPECT_NE(std::string::npos, test::ReadFile(StatusFile()).find("ServiceMode=PAUSED\r\n"));
+
+    service.SetServiceMode(1);  // running again: no more reminders
+    clock.Advance(7200);
+    service.OnWatchTick();
+    EXPECT_EQ(2, list.CountOf(line));
+}
+
+TEST_F(Service, StatusFileTellsMonitoringTheLastHourTheHoursWaitingTheModeAndTheLastError) {
+    service.SetServiceMode(1);
+    form.failHour[At(12)] = 1;
+    service.OnTimerTick();
+    const std::string status = test::ReadFile(StatusFile());
+    for (const char* line : {"Status=Last hour exported 2011-03-25 13:00; 1 to retry\r\n",
+                                    "Updated=2011-03-25 14:05:09\r\n", "LastHourExported=2011-03-25 13:00:00\r\n",
+                                    "NextHour=2011-03-25 14:00:00\r\n", "HoursWaitingForRetry=1\r\n",
+                                    "OldestWaitingHour=2011-03-25 12:00:00\r\n", "ServiceMode=RUNNING\r\n",
+                                    "LastError=2011-03-25 14:05:09 Unable to create file for: 2011-03-25 12:00:00\r\n"}) {
+        EXPECT_NE(std::string::npos, status.find(line)) << line << " in\n" << status;
+    }
 }
 
 }  // namespace

@@ -1,8 +1,14 @@
 // A week of the hourly service on a fake clock with only DDE and HistData's window faked: finds a
-// skipped or repeated hour, a drifting LAST_RUN, a log that spans days, old logs that never go.
+// skipped or repeated hour, a drifting LAST_RUN, a log that spans days, old logs that never go;
+// and a harsh week of failing hours, HistData exiting and the program killed.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <map>
+#include <memory>
+#include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -27,6 +33,8 @@ public:
     void SetTrayPicture(TrayPicture) override {}
     void SetBusy(bool) override {}
     void SetExportStatus(const std::string&) override {}
+    void AskForSettings() override {}
+    void ShowBalloon(const std::string&) override {}
     bool timer = false;
 };
 
@@ -118,22 +126,105 @@ TEST_F(SimulatedWeek, ExportsEveryHourOnceAndKeepsOneLogFilePerDay) {
     EXPECT_EQ("7", reloaded.item("KEEP_LOGS_FOR"));
     EXPECT_EQ(program / "out", reloaded.item("OUTPUT_FOLDER"));
 
-    // Retention ran only at start-up: the old file went, the younger one stays. Each day's
-    // file holds exactly that day's cycles, none lost at midnight: 13 + 6 * 24 + 11 = 168.
-    std::vector<std::string> logs = {"05_31_2011__09_00_00_pelomark.log", "06_06_2011__10_30_00_pelomark.log"};
+    // Retention ran at start-up (the old file went) and at each new day: the younger file
+    // went once it was seven days old. Each day's file holds exactly that day's cycles, none
+    // lost at midnight: 13 + 6 * 24 + 11 = 168.
+    EXPECT_EQ(1, test::CountLines(Log("06_09_2011__00_05_00_pelomark.log"), "Removed 1 logs. Freed "));
+    std::vector<std::string> logs = {"06_06_2011__10_30_00_pelomark.log"};
     for (int day = 7; day <= 13; ++day) {
         logs.push_back(FormatPattern(DateTime{2011, 6, day, 0, 5, 0}, "mm_dd_yyyy__hh_nn_ss") + "_pelomark.log");
     }
     EXPECT_EQ(logs, test::FilesIn(program / "log"));
-    for (size_t i = 1; i < logs.size(); ++i) {
-        const std::vector<std::string> lines = test::ReadLines(Log(logs[i]));
-        const auto cycles = std::count_if(lines.begin(), lines.end(), [](const std::string& line) {
-            return line.find(" : Processing Files Starting at: ") == 8;
-        });
-        EXPECT_EQ(i == 1 ? 13 : i + 1 == logs.size() ? 11 : 24, cycles) << logs[i];
+    for (size_t i = 0; i < logs.size(); ++i) {
+        EXPECT_EQ(i == 0 ? 13 : i + 1 == logs.size() ? 11 : 24,
+                  test::CountLines(Log(logs[i]), "Processing Files Starting at: "))
+            << logs[i];
     }
     EXPECT_EQ(Log(logs.back()), AppLog().CurrentFile());
     EXPECT_EQ(Log(logs.back()) + "\r\n", test::ReadFile(program / (fsys::ExeName() + ".log_handle")));
+}
+
+// One hour in ten fails on its first try (some on their second as well, so that a later hour
+// passes them and they wait on the retry list), HistData exits twice, and the program is killed three
+// times at random steps and started again a few hours later: at the end every hour of the week
+// is in the output folder once, whole, and nothing is left in the cache or on the retry list.
+TEST_F(SimulatedWeek, HarshWeekLosesNoHour) {
+    struct Kill {};
+    const DateTime first{2011, 6, 6, 10, 0, 0};
+    std::mt19937 rng(20111);
+    std::map<DateTime, int> failures;
+    std::set<DateTime> histDataExits, killHours;
+    // The last hours stay calm, so the week's last cycle can deliver them.
+    for (DateTime h = first; h < first.AddDays(7).AddMinutes(-180); h = h.AddMinutes(60)) {
+        if (rng() % 10 == 0) failures[h] = 1 + static_cast<int>(rng() % 2);
+    }
+    while (histDataExits.size() < 2) histDataExits.insert(first.AddMinutes(60 * (rng() % 160)));
+    // A day or more apart, so no kill falls into the hours the program is off after another.
+    for (int i = 0; i < 3; ++i) killHours.insert(first.AddMinutes(60 * (24 + 48 * i + rng() % 24)));
+    channel.onWriteFile = [&](const std::string& path) {
+        const std::string stem = path.substr(path.find_last_of('\\') + 1, 10);
+        const DateTime hour = *ParseDateTime(stem.substr(0, 4) + "-" + stem.substr(4, 2) + "-" + stem.substr(6, 2) +
+                                             " " + stem.substr(8, 2) + ":00");
+        if (!host.IsAppRunningTitled(FrmDDE::kHistDataTitle) || failures[hour]-- > 0) return;
+        test::WriteFile(path, "$date,$time,A\r\n" + stem + ",00:00:00,1\r\n" + stem + ",00:01:00,1\r\n");
+        if (histDataExits.erase(hour)) host.Exit();  // after this file, before the next hour
+    };
+
+    std::map<DateTime, int> moved;
+    std::unique_ptr<FrmDDE> ddeForm;
+    std::unique_ptr<ExportCycle> exporter;
+    std::unique_ptr<ServiceController> controller;
+    std::function<void(HourStep, const DateTime&)> inner;  // the controller's own hook
+    auto start = [&] {  // as a new process: LAST_RUN and the retry list come from disk
+        controller.reset();
+        exporter.reset();
+        ddeForm = std::make_unique<FrmDDE>(channel, host);
+        exporter = std::make_unique<ExportCycle>(*ddeForm);
+        controller = std::make_unique<ServiceController>(*exporter, view);
+        inner = exporter->OnHourStep;
+        AppConfig().setItem("LAST_RUN", test::IniValue(IniFile(), "LAST_RUN"));
+        controller->SetServiceMode(1);
+    };
+    StartupEnvironment env;
+    env.shower = &shower;
+    ASSERT_TRUE(RunStartup(env));
+    start();
+    DateTime restartAt = kZeroDate;
+    while (clock.Now() < first.AddDays(7).AddMinutes(5)) {
+        clock.Advance(60);
+        if (clock.Now() < restartAt) continue;
+        if (restartAt != kZeroDate) {
+            restartAt = kZeroDate;
+            start();
+        }
+        const DateTime hour = TruncateToHour(clock.Now()).AddMinutes(-60);
+        const bool kill = clock.Now().minute == 5 && killHours.erase(hour) > 0;
+        int steps = 0, killAt = static_cast<int>(rng() % 4) + 1;
+        exporter->OnHourStep = [&](HourStep step, const DateTime& h) {
+            if (step == HourStep::Moved) ++moved[h];
+            inner(step, h);
+            if (kill && ++steps == killAt) throw Kill{};
+        };
+        controller->OnTimerTick();  // the cycle reports the kill as an error and saves nothing more
+        if (kill) restartAt = clock.Now().AddMinutes(60 * (2 + rng() % 4));
+    }
+
+    EXPECT_TRUE(killHours.empty());
+    EXPECT_TRUE(histDataExits.empty());
+    EXPECT_EQ(2u, host.starts.size());
+    std::vector<std::string> hours;
+    int twice = 0;
+    for (DateTime h = first; h < first.AddDays(7); h = h.AddMinutes(60)) {
+        hours.push_back(FormatPattern(h, "yyyymmddhh") + ".CSV");
+        EXPECT_EQ(0u, test::ReadFile(program / "out\\" + hours.back()).find("$date,$time,A\r\n" + hours.back().substr(0, 10)));
+        EXPECT_GE(moved[h], 1) << hours.back();
+        twice += moved[h] > 1;
+    }
+    EXPECT_EQ(hours, test::FilesIn(program / "out"));
+    EXPECT_LE(twice, 3);
+    EXPECT_TRUE(test::FilesIn(program / "cache").empty());
+    EXPECT_EQ("", test::ReadFile(RetryFile()));
+    EXPECT_EQ("2011-06-13 10:00:00", test::IniValue(IniFile(), "LAST_RUN"));
 }
 
 }  // namespace

@@ -77,7 +77,8 @@ TEST_F(StartupTest, ClampsVerbosityAndLogKeepingInTheStoreButDoesNotRewriteTheFi
     const std::pair<std::string, std::string> cases[] = {
         {"VERBOSITY=7", "2"},        {"VERBOSITY=-3", "0"},         {"VERBOSITY=abc", "0"},
         {"KEEP_LOGS_FOR=0", "1"},    {"KEEP_LOGS_FOR=30", "30"},    {"KEEP_LOGS_FOR=abc", "1000"},
-        {"KEEP_LOGS_FOR=99999999999", "32767"}};
+        {"KEEP_LOGS_FOR=99999999999", "32767"}, {"DDE_TIMEOUT=0", "6000"},  {"DDE_TIMEOUT=6001", "6000"},
+        {"DDE_TIMEOUT=abc", "6000"},  {"DDE_TIMEOUT=600", "600"}};
     for (const auto& [record, expected] : cases) {
         SCOPED_TRACE(record);
         test::WriteFile(IniFile(), record + "\r\n");
@@ -87,11 +88,23 @@ TEST_F(StartupTest, ClampsVerbosityAndLogKeepingInTheStoreButDoesNotRewriteTheFi
         if (key == "VERBOSITY") {
             EXPECT_EQ(std::stoi(expected), AppLog().Verbosity());
         }
+        if (key == "DDE_TIMEOUT") {
+            const auto log = LogMessages();
+            EXPECT_EQ(expected == "6000", std::any_of(log.begin(), log.end(), [&](const std::string& m) {
+                          return m == "DDE_TIMEOUT of " + record.substr(12) + " tenths of a second is out of range; 6000 is used";
+                      }));
+        }
         EXPECT_EQ(record + "\r\n", test::ReadFile(IniFile()));
     }
 }
 
-TEST_F(StartupTest, UnreadableConfigurationShowsTheBoxAndStopsStartUp) {
+TEST_F(StartupTest, UnreadableConfigurationShowsTheBoxAndStopsStartUpLeavingTheFileAlone) {
+    // A damaged INI file stops the program and stays as it is: no defaults over it.
+    test::WriteFile(IniFile(), "not an INI file\r\n");
+    EXPECT_FALSE(Start());
+    EXPECT_EQ("not an INI file\r\n", test::ReadFile(IniFile()));
+    fsys::DeleteFile(IniFile());
+    shower.calls.clear();
     // A folder in the place of the INI file can be neither read nor created.
     ASSERT_TRUE(fsys::CreateFolder(IniFile()));
     EXPECT_FALSE(Start());
