@@ -3,9 +3,10 @@
 #include <commctrl.h>
 
 #include "app/manualrun_win32.h"
-#include "app/msgwait.h"
+#include "win32/msgwait.h"
 #include "app/resource.h"
 #include "app/shared.h"
+#include "app/startup.h"
 #include "core/files.h"
 #include "core/text.h"
 #include "settings/settings_dialogs.h"
@@ -78,7 +79,8 @@ bool CommonUI::OnInit() {
         SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(tray.BigIcon()));
     };
     formSys_->Exiting = [] { SetQuitRequested(true); };
-    formSys_->Load(fsys::ExeName());
+    formSys_->Failed = [](const std::string& line) { AppLog().WriteLog(line, 0); };
+    formSys_->Load(fsys::ExeName(), App());
     formSys_->SetFSys(hwnd());
     service_.RefreshStatus();
     return true;
@@ -112,7 +114,7 @@ void CommonUI::OnCommand(int id, int, HWND) {
         Clear();
         break;
     case IDC_CmdClose:
-        service_.SetServiceMode(1);
+        service_.SetServiceMode(ServiceMode::Running);
         HideWindow();
         break;
     case IDC_cmdHelp:

@@ -11,9 +11,9 @@
 #include "app/export_cycle.h"
 #include "app/globals.h"
 #include "app/service_modes.h"
-#include "platform/dialog_win32.h"
+#include "win32/dialog_win32.h"
 #include "platform/systray_win32.h"
-#include "platform/win32_handles.h"
+#include "win32/win32_handles.h"
 
 namespace hdq::win {
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "app/globals.h"
-#include "app/msgwait.h"
+#include "win32/msgwait.h"
 #include "app/shared.h"
 #include "core/clock.h"
 #include "core/error.h"

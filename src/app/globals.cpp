@@ -10,34 +10,16 @@
 namespace hdq {
 namespace {
 
-ActivityList* g_activity = nullptr;
-std::string g_programFolderOverride;
 void* g_helpOwner = nullptr;
-
-void LogOsError(const OsError& e, int level) {
-    AppLog().WriteLog("ERROR (" + std::to_string(e.number) + "): " + e.text, level);
-}
-
-std::string WithoutTrailingBackslash(std::string s) {
-    if (!s.empty() && s.back() == '\\') s.pop_back();
-    return s;
-}
 
 }  // namespace
 
-void SetActivityList(ActivityList* list) { g_activity = list; }
-ActivityList* GetActivityList() { return g_activity; }
+void SetActivityList(ActivityList* list) { AppActivity().SetList(list); }
+ActivityList* GetActivityList() { return AppActivity().List(); }
 void SetHelpOwnerWindow(void* hwnd) { g_helpOwner = hwnd; }
 void* HelpOwnerWindow() { return g_helpOwner; }
 
-void LogActivity(const std::string& text, int level) {
-    if (g_activity && AppLog().Verbosity() >= level) {
-        // A list box slows down badly with many thousands of lines; the log keeps them all.
-        if (g_activity->Count() >= kActivityListLimit) g_activity->Clear();
-        g_activity->Append(text);
-    }
-    AppLog().WriteLog(text, level);
-}
+void LogActivity(const std::string& text, int level) { AppActivity().LogActivity(text, level); }
 
 bool SaveConfigIfChanged() {
     VRXConfiguration& cfg = AppConfig();
@@ -47,67 +29,15 @@ bool SaveConfigIfChanged() {
     return true;
 }
 
-bool ValidatePath(const std::string& path) {
-    if (Trim(path).empty()) {
-        AppLog().WriteLog("ERROR: Path must not be blank", 0);
-        return false;
-    }
-    if (!DirectoryExists(path)) {
-        AppLog().WriteLog("ERROR: Path " + path + " does not exist", 0);
-        return false;
-    }
-    std::string folder = path;
-    if (!CanWriteToFolder(folder)) {
-        AppLog().WriteLog("ERROR: Not able to write to path " + folder, 0);
-        return false;
-    }
-    return true;
-}
-
-bool DirectoryExists(const std::string& path) {
-    OsError e;
-    if (fsys::IsDirectory(path, &e)) return true;
-    if (e.number != 0) LogOsError(e, 1);
-    return false;
-}
-
-bool CanWriteToFolder(std::string& folder) {
-    const std::string name = MakeTempFileName(folder);
-    if (name.empty()) return false;
-    std::FILE* f = fsys::Open(name, "wb");
-    if (!f) return false;
-    std::fclose(f);
-    fsys::DeleteFile(name);
-    return true;
-}
-
+bool ValidatePath(const std::string& path) { return ValidatePath(path, AppLog()); }
+bool DirectoryExists(const std::string& path) { return DirectoryExists(path, AppLog()); }
+bool FileExists(const std::string& path) { return FileExists(path, AppLog()); }
 std::string MakeTempFileName(std::string& folder) {
     if (folder.empty()) folder = ProgramFolder();
-    folder = fsys::WithBackslash(folder);
-    // A folder with 32767 stale temporary files is treated as unusable rather than searched on.
-    for (int32_t i = 1; i <= INT16_MAX; ++i) {
-        std::string candidate = folder + std::to_string(i) + ".tmp";
-        if (!fsys::Exists(candidate)) return candidate;
-    }
-    AppLog().WriteLog("ERROR: MakeTempFileName() Overflow", 0);
-    return "";
+    return MakeTempFileName(folder, AppLog());
 }
 
-bool FileExists(const std::string& path) {
-    if (path.empty()) return false;
-    OsError e;
-    std::optional<std::vector<std::string>> names = fsys::ListFiles(path, &e);
-    if (!names) {
-        if (e.number != 0) LogOsError(e, 1);
-        return false;
-    }
-    return !names->empty();
-}
-
-void MakeFolder(const std::string& path) {
-    // An existing folder, or one that cannot be made, is the caller's next check to find.
-    fsys::CreateFolder(WithoutTrailingBackslash(path));
-}
+DdeSettings CurrentDdeSettings() { return DdeSettings::From(AppConfig(), CacheFolder()); }
 
 bool MoveCSVFiles(const std::string& pattern) {
     VRXLoggerTXT& log = AppLog();
@@ -118,7 +48,7 @@ bool MoveCSVFiles(const std::string& pattern) {
         log.WriteLog("source: ***" + ToLower(source) + "***, destination: ***" + ToLower(destination) + "***", 2);
         if (IEquals(source, destination)) return true;
 
-        if (!fsys::IsDirectory(destination)) fsys::CreateFolder(WithoutTrailingBackslash(destination));
+        if (!fsys::IsDirectory(destination)) MakeFolder(destination);
 
         OsError e;
         std::optional<std::vector<std::string>> names = fsys::ListFiles(source + pattern, &e);
@@ -171,14 +101,11 @@ void DeleteUncheckedCsvFiles() {
     }
 }
 
-std::string ProgramFolder() {
-    return g_programFolderOverride.empty() ? fsys::ProgramFolder() : g_programFolderOverride;
-}
-void SetProgramFolderForTests(const std::string& folder) { g_programFolderOverride = folder; }
-std::string CacheFolder() { return ProgramFolder() + "\\cache"; }
-std::string HelpFile() { return ProgramFolder() + "\\help.chm"; }
-std::string IniFile() { return ProgramFolder() + "\\" + fsys::ExeName() + ".ini"; }
-std::string RetryFile() { return ProgramFolder() + "\\" + fsys::ExeName() + ".retry"; }
-std::string StatusFile() { return ProgramFolder() + "\\" + fsys::ExeName() + ".status"; }
+std::string ProgramFolder() { return AppFiles().folder; }
+std::string CacheFolder() { return AppFiles().Cache(); }
+std::string HelpFile() { return AppFiles().Help(); }
+std::string IniFile() { return AppFiles().Ini(); }
+std::string RetryFile() { return AppFiles().Retry(); }
+std::string StatusFile() { return AppFiles().Status(); }
 
 }  // namespace hdq

@@ -3,33 +3,27 @@
 // folder and file checks, temporary names, folder creation, the CSV move and the help page.
 #include <string>
 #include "core/datetime.h"
+#include "core/file_checks.h"
+#include "histdata/dde_form.h"
+#include "logging/activity.h"
 
 namespace hdq {
 
-// The main window's activity list, behind a small interface so the portable code and the
-// tests can write to it.
-class ActivityList {
-public:
-    virtual ~ActivityList() = default;
-    virtual int Count() const = 0;
-    virtual void Clear() = 0;
-    virtual void Append(const std::string& line) = 0;  // appends and selects the new last line
-};
+// The activity list of AppActivity() (logging/activity.h).
 void SetActivityList(ActivityList* list);  // nullptr: no list (lines go only to the log)
 ActivityList* GetActivityList();
-
-inline constexpr int kActivityListLimit = 10000;
 
 void LogActivity(const std::string& text, int level);
 // TruncateToHour lives in core/datetime.h.
 bool SaveConfigIfChanged();
+// The file checks of core/file_checks.h, telling the program's log.
 bool ValidatePath(const std::string& path);
 bool DirectoryExists(const std::string& path);
-bool CanWriteToFolder(std::string& folder);         // folder gains a trailing backslash
-std::string MakeTempFileName(std::string& folder);  // "" on failure
 bool FileExists(const std::string& path);
-void MakeFolder(const std::string& path);
+std::string MakeTempFileName(std::string& folder);  // "" on failure; an empty folder: the program's
 bool MoveCSVFiles(const std::string& pattern);
+// What one DDE request reads, from AppConfig as it stands now.
+DdeSettings CurrentDdeSettings();
 // Deletes every CSV file in the cache folder: none of them has been checked (a file HistData
 // finished after a time-out, or one left by a crash), and HistData can make it again. Nothing
 // is deleted when the output folder is the cache folder itself: those are exported files.
@@ -39,9 +33,8 @@ bool OpenHelpTopic(const std::string& topic);       // Windows: HtmlHelpA; nativ
 void SetHelpOwnerWindow(void* hwnd);
 void* HelpOwnerWindow();
 
-// Paths built on the program folder.
-std::string ProgramFolder();   // settable for tests
-void SetProgramFolderForTests(const std::string& folder);
+// The files of AppFiles() (app/shared.h).
+std::string ProgramFolder();
 std::string CacheFolder();     // ProgramFolder() + "\cache"
 std::string HelpFile();        // ProgramFolder() + "\help.chm"
 std::string IniFile();         // ProgramFolder() + "\" + exe name + ".ini"

@@ -2,7 +2,7 @@
 
 #include "app/globals.h"
 #include "app/shared.h"
-#include "platform/win32_handles.h"
+#include "win32/win32_handles.h"
 
 namespace hdq {
 namespace {

@@ -2,7 +2,7 @@
 // The "Manual Run" dialog over CommonManualRun.
 #include <windows.h>
 #include "app/manualrun.h"
-#include "platform/dialog_win32.h"
+#include "win32/dialog_win32.h"
 
 namespace hdq::win {
 

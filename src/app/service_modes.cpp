@@ -15,9 +15,10 @@ constexpr ServiceModeRow kRows[] = {
 };
 }  // namespace
 
-const ServiceModeRow* ServiceModeRowFor(int mode) {
-    if (mode < 1 || mode > 3) return nullptr;
-    return &kRows[mode - 1];
+const ServiceModeRow* ServiceModeRowFor(ServiceMode mode) {
+    const int n = static_cast<int>(mode);
+    if (n < 1 || n > 3) return nullptr;
+    return &kRows[n - 1];
 }
 
 bool IsServiceMinute(const DateTime& now, const std::string& minutesAfterHour) {
@@ -76,18 +77,18 @@ std::string ServiceController::Unreachable() const {
 
 StartOutcome ServiceController::Start() {
     if (!EmptyKey().empty()) {
-        SetServiceMode(2);
+        SetServiceMode(ServiceMode::Paused);
         LogActivity("Setup Configuration to establish service", 0);
         view_.AskForSettings();
         return StartOutcome::AskOperator;
     }
     const std::string missing = Unreachable();
     if (missing.empty()) {
-        SetServiceMode(1);
+        SetServiceMode(ServiceMode::Running);
         return StartOutcome::Running;
     }
     // Every key is set: after a boot a share or drive often comes a little after the program.
-    SetServiceMode(2);
+    SetServiceMode(ServiceMode::Paused);
     waitingSince_ = AppClock().Now();
     LogActivity("Waiting for " + missing + " to become reachable; the service starts as soon as it is", 0);
     return StartOutcome::Waiting;
@@ -98,7 +99,7 @@ void ServiceController::OnWatchTick() {
     if (waitingSince_) {
         if (IsConfigured()) {
             LogActivity("Everything configured is reachable now", 0);
-            SetServiceMode(1);
+            SetServiceMode(ServiceMode::Running);
         } else if (now >= waitingSince_->AddMinutes(kStartWaitMinutes)) {
             waitingSince_.reset();
             LogActivity("Still not reachable after " + std::to_string(kStartWaitMinutes) + " minutes: " + Unreachable(),
@@ -123,11 +124,11 @@ void ServiceController::RemindIfPaused(const DateTime& now) {
 
 bool ServiceController::BeginManualRun() {
     if (RefuseWhileRunning()) return false;
-    SetServiceMode(2);
+    SetServiceMode(ServiceMode::Paused);
     return true;
 }
 
-void ServiceController::SetServiceMode(int mode) {
+void ServiceController::SetServiceMode(ServiceMode mode) {
     const ServiceModeRow* row = ServiceModeRowFor(mode);
     if (!row) return;
     if (row->needsConfiguration && !IsConfigured()) {
@@ -218,7 +219,7 @@ bool ServiceController::RunManually(const DateTime& start, const DateTime& end) 
         ~ArrowAgain() { view.SetBusy(false); }
     } arrow{view_};
     // When the configuration is incomplete this only adds the error line; the run goes on.
-    SetServiceMode(3);
+    SetServiceMode(ServiceMode::Manual);
     // Even when the switch was refused and the earlier mode stays, a manual range must never
     // move LAST_RUN.
     cycle_.ServiceRunning = false;

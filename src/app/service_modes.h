@@ -20,8 +20,11 @@ struct ServiceModeRow {
     const char* activityLine;
     bool needsConfiguration;  // refused with kNotConfiguredLine while IsConfigured is false
 };
-// Mode 1 running, 2 paused, 3 manual; nullptr for any other number.
-const ServiceModeRow* ServiceModeRowFor(int mode);
+// The three modes of the hourly service; the numbers are those the mode switch has always
+// taken, kept for the rows below.
+enum class ServiceMode { Running = 1, Paused = 2, Manual = 3 };
+// The row of a mode; nullptr for a value that is no mode.
+const ServiceModeRow* ServiceModeRowFor(ServiceMode mode);
 
 inline constexpr const char* kNotConfiguredLine = "Error: Please configure Settings and save before running";
 inline constexpr const char* kAlreadyRunningLine = "Export already running; request ignored";
@@ -84,10 +87,10 @@ public:
     // Manual Run pressed: false (with the refusal line, the mode unchanged) while an export
     // runs; otherwise the service pauses for the dialog.
     bool BeginManualRun();
-    void SetServiceMode(int mode);
+    void SetServiceMode(ServiceMode mode);
     bool ServiceRunning() const { return serviceRunning_; }
     // btnPause: pauses a running service, otherwise tries to resume it.
-    void TogglePause() { SetServiceMode(ServiceRunning() ? 2 : 1); }
+    void TogglePause() { SetServiceMode(ServiceRunning() ? ServiceMode::Paused : ServiceMode::Running); }
     // tmrProcessFiles: at the configured minute, exports every whole hour since LAST_RUN.
     void OnTimerTick();
     // The export of a confirmed manual run dialog. False when the cycle failed or was refused
@@ -106,7 +109,7 @@ private:
 
     ExportCycle& cycle_;
     ServiceView& view_;
-    int mode_ = 0;
+    ServiceMode mode_ = ServiceMode::Paused;
     std::optional<DateTime> waitingSince_;  // a start waiting for its folders
     std::optional<DateTime> pausedSince_;   // the hourly service is off (paused or manual)
     DateTime nextReminder_{};

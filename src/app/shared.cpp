@@ -9,6 +9,8 @@ struct Shared {
     std::unique_ptr<VRXLoggerTXT> log;
     std::unique_ptr<VRXmsgBoxHandler> msgBox;
     std::unique_ptr<VRXConfiguration> config;
+    std::unique_ptr<ActivityLog> activity;
+    ProgramFiles files;
 };
 Shared& Instance() {
     static Shared s;
@@ -19,8 +21,10 @@ void EnsureCreated() {
 }
 }  // namespace
 
-void CreateSharedObjects() {
+void CreateSharedObjects(const ProgramFiles& files) {
     Shared& s = Instance();
+    s.files = files;
+    s.activity.reset();
     s.config.reset();
     s.msgBox.reset();
     s.log.reset();
@@ -29,11 +33,14 @@ void CreateSharedObjects() {
     s.log = std::make_unique<VRXLoggerTXT>();
     s.msgBox = std::make_unique<VRXmsgBoxHandler>();
     s.config = std::make_unique<VRXConfiguration>();
+    s.activity = std::make_unique<ActivityLog>(*s.log);
 }
 
 NetInfo& AppNetInfo() { EnsureCreated(); return *Instance().netInfo; }
 VRXLoggerTXT& AppLog() { EnsureCreated(); return *Instance().log; }
 VRXmsgBoxHandler& AppMsgBox() { EnsureCreated(); return *Instance().msgBox; }
 VRXConfiguration& AppConfig() { EnsureCreated(); return *Instance().config; }
+ActivityLog& AppActivity() { EnsureCreated(); return *Instance().activity; }
+const ProgramFiles& AppFiles() { EnsureCreated(); return Instance().files; }
 
 }  // namespace hdq

@@ -2,6 +2,8 @@
 // The four shared objects, one each for the life of the program, created by Main in this
 // order: AppNetInfo, AppLog, AppMsgBox, AppConfig.
 #include "core/configuration.h"
+#include "core/file_checks.h"
+#include "logging/activity.h"
 #include "logging/logger.h"
 #include "logging/msgbox.h"
 #include "platform/netinfo.h"
@@ -12,8 +14,12 @@ NetInfo& AppNetInfo();
 VRXLoggerTXT& AppLog();
 VRXmsgBoxHandler& AppMsgBox();
 VRXConfiguration& AppConfig();
+// The activity writer over AppLog, and the files beside the program.
+ActivityLog& AppActivity();
+const ProgramFiles& AppFiles();
 
-// Creates the four objects anew (start-up, and each test that needs a clean program state).
-void CreateSharedObjects();
+// Creates the objects anew for a program whose files are those given (start-up with the
+// running program's, and each test that needs a clean program state with its own folder).
+void CreateSharedObjects(const ProgramFiles& files = ProgramFiles::OfThisProgram());
 
 }  // namespace hdq

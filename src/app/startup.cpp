@@ -46,9 +46,7 @@ void WriteIdentificationRecord() {
     const AppProperties& app = App();
     VRXLoggerTXT& log = AppLog();
     log.WriteLog(app.comments, 0);
-    log.WriteLog(app.title + " version " + std::to_string(app.major) + "." + std::to_string(app.minor) + "." +
-                     std::to_string(app.revision) + " (Build " + app.build + ")",
-                 0);
+    log.WriteLog(app.title + " version " + app.VersionText() + " (Build " + app.build + ")", 0);
     log.WriteLog("Build Numbers : " + app.build + " (Application)  10 (Type) 27 (Platform)", 0);
     log.WriteLog("ID: " + app.productName, 0);
     log.WriteLog("Running on " + AppNetInfo().AllTextDump(), 0);
@@ -124,14 +122,14 @@ void DefineConfiguration() {
 }
 
 bool RunStartup(const StartupEnvironment& env) {
-    CreateSharedObjects();
+    CreateSharedObjects(env.files);
     if (env.shower != nullptr) AppMsgBox().SetShower(env.shower);
     // The help file needs no setting: HelpFile() is derived from the program folder.
 
     VRXLoggerTXT& log = AppLog();
-    log.SetLogPath(ProgramFolder() + "\\log");
+    log.SetLogPath(AppFiles().Log());
     // Keep the handle file beside the INI file, in the same program folder.
-    log.SetHandleFilePath(ProgramFolder() + "\\" + fsys::ExeName() + ".log_handle");
+    log.SetHandleFilePath(AppFiles().LogHandle());
     log.SetEnabled(true);
     log.SetBufferLength(1);
     log.SetPostfix("_pelomark");

@@ -4,17 +4,13 @@
 #include <optional>
 #include <string>
 
+#include "core/app_properties.h"
+#include "core/file_checks.h"
+
 namespace hdq {
 
 class MessageShower;
 
-struct AppProperties {
-    std::string title;        // "HistData to Brel Qorp"
-    std::string productName;  // "HistData to Brel Qorp Utility"
-    std::string comments;     // "Brel Qorp Utility to request CSV files from WonderWare HistData"
-    int major = 1, minor = 0, revision = 7;
-    std::string build;        // the file description: "46"
-};
 // Read from the program's version resource (Windows); the same values natively.
 const AppProperties& App();
 #ifdef _WIN32
@@ -29,6 +25,8 @@ struct StartupEnvironment {
     unsigned long long instanceHandle = 0;
     // Shows start-up's prompt when the INI file cannot be read; nullptr: the platform's box.
     MessageShower* shower = nullptr;
+    // The program's files: the running executable's, or a test's folder.
+    ProgramFiles files = ProgramFiles::OfThisProgram();
 };
 
 // Main's steps up to, not including, ShowMainWindow. Returns false when the configuration can

@@ -16,3 +16,5 @@
 #define HDQ_COMPANY_NAME "Brel Qorp"
 #define HDQ_INTERNAL_NAME "HistDataToQorp"
 #define HDQ_ORIGINAL_FILENAME "HistDataToQorp.exe"
+// What AppProperties::MainWindowTitle gives, for the programs that look for the window.
+#define HDQ_MAIN_WINDOW_TITLE HDQ_PRODUCT_NAME " v" HDQ_VERSION_TEXT " - Interactive "

@@ -5,30 +5,44 @@
 
 #include <cstdio>
 #include <exception>
+#include <memory>
 #include <string>
 
 #include "app/commonui_win32.h"
+#include "app/globals.h"
 #include "app/shared.h"
 #include "app/startup.h"
 #include "histdata/frmdde.h"
-#include "platform/dialog_win32.h"
-#include "platform/win32_handles.h"
+#include "win32/dialog_win32.h"
+#include "win32/win32_handles.h"
 
 namespace hdq {
 namespace {
 
-// The DDE window is made by the first export cycle, not at start, and then kept.
+// The DDE window is made by the first export cycle, not at start (the DDE library is set up
+// only when a cycle runs), and then kept so later cycles reuse it.
 class FirstUseDdeForm final : public DdeForm {
 public:
-    void Load() override { TheDdeForm().Load(); }
-    void SetTagList(TagTable* tags) override { TheDdeForm().SetTagList(tags); }
-    bool Init() override { return TheDdeForm().Init(); }
-    void SetStartDate(const DateTime& v) override { TheDdeForm().SetStartDate(v); }
-    void SetStartTime(const DateTime& v) override { TheDdeForm().SetStartTime(v); }
-    bool SendRequest() override { return TheDdeForm().SendRequest(); }
-    bool NoData() const override { return TheDdeForm().NoData(); }
-    bool Supervise() override { return TheDdeForm().Supervise(); }
-    void ClearMemory() override { TheDdeForm().ClearMemory(); }
+    void Load() override { Form().Load(); }
+    void SetTagList(TagTable* tags) override { Form().SetTagList(tags); }
+    bool Init() override { return Form().Init(); }
+    void SetStartDate(const DateTime& v) override { Form().SetStartDate(v); }
+    void SetStartTime(const DateTime& v) override { Form().SetStartTime(v); }
+    bool SendRequest() override { return Form().SendRequest(); }
+    bool NoData() const override { return form_ && form_->NoData(); }
+    bool Supervise() override { return Form().Supervise(); }
+    void ClearMemory() override { Form().ClearMemory(); }
+
+private:
+    FrmDDE& Form() {
+        if (!form_) {
+            channel_ = MakePlatformDdeChannel();
+            form_ = std::make_unique<FrmDDE>(*channel_, PlatformHost(), AppActivity(), CurrentDdeSettings);
+        }
+        return *form_;
+    }
+    std::unique_ptr<DdeChannel> channel_;
+    std::unique_ptr<FrmDDE> form_;
 };
 
 std::string InstanceMutexName(const char* ns, uint32_t key) {
@@ -105,8 +119,7 @@ void LogFatal(const char* what) {
 // Loads the main window (its load decides whether it shows) and gives it its title.
 bool ShowMainWindow(win::CommonUI& ui) {
     const AppProperties& app = App();
-    std::string title = app.productName + " v" + std::to_string(app.major) + "." + std::to_string(app.minor) +
-                        "." + std::to_string(app.revision) + " - Interactive ";
+    std::string title = app.MainWindowTitle();
     return ui.Load(title);
 }
 
@@ -130,6 +143,7 @@ int Main(HINSTANCE instance, const char* commandLine) {
     env.taskVisible = true;
     env.instanceHandle = reinterpret_cast<uintptr_t>(instance);
     if (!RunStartup(env)) return 1;
+    win::Dialog::SetFailureReport([](const std::string& line) { AppLog().WriteLog(line, 0); });
 
     FirstUseDdeForm form;
     win::CommonUI ui(form);

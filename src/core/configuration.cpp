@@ -5,7 +5,6 @@
 #include "core/error.h"
 #include "core/files.h"
 #include "core/text.h"
-#include "logging/logger.h"
 
 namespace hdq {
 namespace {

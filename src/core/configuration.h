@@ -4,10 +4,11 @@
 #include <cstdint>
 #include <string>
 #include "core/hashtable.h"
+#include "core/log_sink.h"
 
 namespace hdq {
 
-class VRXLoggerTXT;
+
 
 class VRXConfiguration {
 public:
@@ -16,7 +17,7 @@ public:
     int32_t Count() const;
     const std::string& path() const { return path_; }
     void setPath(const std::string& p);                  // trimmed
-    void SetLogHandler(VRXLoggerTXT* logger) { log_ = logger; }
+    void SetLogHandler(LogSink* logger) { log_ = logger; }
     bool EncryptData() const { return encrypt_; }
     void SetEncryptData(bool v) { encrypt_ = v; }
     bool ItemExists(const std::string& key) const;       // exact key, no folding
@@ -42,7 +43,7 @@ private:
 
     HashTable<std::string> tree_;
     std::string path_;
-    VRXLoggerTXT* log_ = nullptr;
+    LogSink* log_ = nullptr;
     bool encrypt_ = false;
     bool changed_ = false;
 };

@@ -9,7 +9,7 @@
 #include <algorithm>
 
 #include "core/text.h"
-#include "platform/win32_handles.h"
+#include "win32/win32_handles.h"
 
 namespace hdq::fsys {
 namespace {

@@ -2,8 +2,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/globals.h"
-#include "app/shared.h"
+#include "core/file_checks.h"
 #include "core/error.h"
 #include "core/files.h"
 #include "core/text.h"
@@ -53,7 +52,7 @@ LineReader OpenCsv(const std::string& path) {
 bool FrmDDE::CheckFileExist() {
     try {
         Log("Start Check File Exist=" + csvPath_, 2);
-        if (!FileExists(csvPath_)) return false;
+        if (!FileExists(csvPath_, log_)) return false;
 
         LineReader csv = OpenCsv(csvPath_);
         std::string first = Trim(csv.Next());

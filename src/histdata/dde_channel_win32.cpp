@@ -6,8 +6,8 @@
 
 #include "core/error.h"
 #include "histdata/dde_channel.h"
-#include "histdata/dde_handles_win32.h"
-#include "platform/win32_handles.h"
+#include "win32/dde_handles_win32.h"
+#include "win32/win32_handles.h"
 
 namespace hdq {
 namespace {

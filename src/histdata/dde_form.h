@@ -2,12 +2,32 @@
 // What the export cycle needs of the DDE request window (frmDDE): the tag filter, Init, and one
 // request per hour. FrmDDE implements it; the export cycle's tests use a fake.
 #include <string>
+#include "core/configuration.h"
 #include "core/datetime.h"
 #include "core/hashtable.h"
 
 namespace hdq {
 
 using TagTable = HashTable<std::string>;
+
+// The settings one request reads, as texts just as they are stored: a bad one fails the
+// request the way it always has. Taken afresh for each request, so a setting saved between two
+// hours applies from the next one and never halfway through a request.
+struct DdeSettings {
+    std::string timeout;         // DDE_TIMEOUT, tenths of a second
+    std::string linkTopic;       // DDE_LINKTOPIC
+    std::string lghFolder;       // DDE_LGH_FOLDER
+    std::string tagFile;         // DDE_TAGNAME_FILE
+    std::string histDataFolder;  // DDE_HISTDATA_FOLDER
+    std::string duration;        // DDE_DURATION
+    std::string interval;        // DDE_INTERVAL
+    std::string selectAllTags;   // SELECTALLTAGS
+    std::string validTrendBytes; // VALIDTRENDBYTES
+    std::string verbosity;       // VERBOSITY
+    std::string cacheFolder;     // where HistData writes, with a trailing backslash
+
+    static DdeSettings From(const VRXConfiguration& config, const std::string& cacheFolder);
+};
 
 class DdeForm {
 public:

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "app/globals.h"
-#include "app/shared.h"
+#include "core/file_checks.h"
+#include "core/files.h"
 #include "core/clock.h"
 #include "core/error.h"
 #include "core/text.h"
@@ -14,34 +14,40 @@ namespace {
 constexpr int32_t kPauseMs = 1000;
 constexpr long kObjectNotSet = 91;
 
-std::string ConfigItem(const char* key) { return AppConfig().item(key); }
-
-int16_t ConfigInt16(const char* key) {
-    const std::string v = ConfigItem(key);
+int16_t SettingInt16(const std::string& v) {
     if (!IsNumeric(v)) throw VrxError(err::TypeMismatch, "Type mismatch");
     std::optional<int16_t> n = ToInt16(v);
     if (!n) throw VrxError(err::Overflow, "Overflow");
     return *n;
 }
 
-bool ConfigBool(const char* key) {
-    std::optional<bool> b = ParseBool(ConfigItem(key));
+bool SettingBool(const std::string& v) {
+    std::optional<bool> b = ParseBool(v);
     if (!b) throw VrxError(err::TypeMismatch, "Type mismatch");
     return *b;
 }
 
 }  // namespace
 
-FrmDDE::FrmDDE(DdeChannel& channel, HistDataHost& host) : channel_(channel), host_(host) {}
+DdeSettings DdeSettings::From(const VRXConfiguration& c, const std::string& cacheFolder) {
+    return DdeSettings{c.item("DDE_TIMEOUT"),   c.item("DDE_LINKTOPIC"), c.item("DDE_LGH_FOLDER"),
+                       c.item("DDE_TAGNAME_FILE"), c.item("DDE_HISTDATA_FOLDER"), c.item("DDE_DURATION"),
+                       c.item("DDE_INTERVAL"),  c.item("SELECTALLTAGS"), c.item("VALIDTRENDBYTES"),
+                       c.item("VERBOSITY"),     fsys::WithBackslash(cacheFolder)};
+}
 
-void FrmDDE::Log(const std::string& text, int level) { AppLog().WriteLog(text, level); }
+FrmDDE::FrmDDE(DdeChannel& channel, HistDataHost& host, ActivityLog& log, std::function<DdeSettings()> settings)
+    : channel_(channel), host_(host), log_(log), settingsSource_(std::move(settings)) {}
+
+void FrmDDE::Log(const std::string& text, int level) { log_.WriteLog(text, level); }
 
 void FrmDDE::LogError(long number, const std::string& description, int level) {
     Log("ERROR (" + std::to_string(number) + "): " + description, level);
 }
 
 bool FrmDDE::Init() {
-    cacheFolder_ = hdq::CacheFolder() + "\\";
+    settings_ = settingsSource_();
+    cacheFolder_ = settings_.cacheFolder;
     Log("start frmDDE Init", 2);
     if (!CheckHistDataRunning()) {
         Log("Error: Unable to start HistData.exe", 0);
@@ -60,11 +66,11 @@ bool FrmDDE::Init() {
 }
 
 void FrmDDE::LoadTagnameFile() {
-    auto reader = std::make_unique<TagnameXParser>();
-    ApplyValidTrendBytes(*reader);
+    auto reader = std::make_unique<TagnameXParser>(settings_.verbosity, &log_);
+    ApplyValidTrendBytes(*reader, settings_.validTrendBytes);
     // A dictionary that cannot be read leaves the list empty; the tag poke then refuses the
     // request with its own message.
-    reader->ReadTAGNAMEXfile(ConfigItem("DDE_TAGNAME_FILE"));
+    reader->ReadTAGNAMEXfile(settings_.tagFile);
     dictionary_ = std::move(reader);
 }
 
@@ -116,9 +122,11 @@ void FrmDDE::CheckHourBound() const {
 
 bool FrmDDE::SendRequest() {
     noData_ = false;
+    settings_ = settingsSource_();
+    settings_.cacheFolder = cacheFolder_;  // the file's place was fixed with the hour
     requestStartedMs_ = AppClock().TickMs();
     try {
-        hourBoundMs_ = HourBoundMs(ConfigInt16("DDE_TIMEOUT"));
+        hourBoundMs_ = HourBoundMs(SettingInt16(settings_.timeout));
     } catch (const VrxError&) {
         hourBoundMs_ = HourBoundMs(0);  // SetupDDE reports the bad setting
     }
@@ -166,28 +174,28 @@ bool FrmDDE::SetupDDE() {
     try {
         Log("Begin Setup DDE ...", 2);
         channel_.text.clear();
-        channel_.linkTimeout = ConfigInt16("DDE_TIMEOUT");
-        channel_.linkTopic = "histdata|" + ConfigItem("DDE_LINKTOPIC");
+        channel_.linkTimeout = SettingInt16(settings_.timeout);
+        channel_.linkTopic = "histdata|" + settings_.linkTopic;
         channel_.SetLinkMode(LinkMode::Manual);
         Log("=+= Init: " + channel_.linkTopic + ", " + std::to_string(static_cast<int>(channel_.linkMode())) + ", " +
                 std::to_string(channel_.linkTimeout),
             2);
 
-        std::string dataDir = ConfigItem("DDE_LGH_FOLDER");
+        std::string dataDir = settings_.lghFolder;
         if (!dataDir.empty() && dataDir.back() == '\\') dataDir.pop_back();
         Poke("DATADIR", dataDir);
         LogPoked("=+= poked: ");
 
-        const std::string tagFile = ConfigItem("DDE_TAGNAME_FILE");
+        const std::string& tagFile = settings_.tagFile;
         const size_t slash = tagFile.rfind('\\');
         std::string dbDir = slash == std::string::npos ? std::string() : tagFile.substr(0, slash);
         if (!dbDir.empty() && dbDir.back() == '\\') dbDir.pop_back();
         Poke("DBDIR", dbDir);
         LogPoked("=+= poked: ");
 
-        Poke("DURATION", ConfigItem("DDE_DURATION"));
+        Poke("DURATION", settings_.duration);
         LogPoked("=+= poked: ");
-        Poke("INTERVAL", ConfigItem("DDE_INTERVAL"));
+        Poke("INTERVAL", settings_.interval);
         LogPoked("=+= poked: ");
 
         host_.WaitPumpingMessages(kPauseMs);
@@ -214,11 +222,10 @@ int32_t FrmDDE::CountTagsToPoke(bool selectAll) {
 bool FrmDDE::PokeTagnames() {
     try {
         Log("Begin poking tagnames ...", 2);
-        const std::string selectText = ConfigItem("SELECTALLTAGS");
-        const bool selectAll = ConfigBool("SELECTALLTAGS");
+        const std::string& selectText = settings_.selectAllTags;
+        const bool selectAll = SettingBool(selectText);
         // Count what will really be poked, so that the last item poked is the one without
         // the continuation mark even when listed tags are missing from the dictionary.
-        // The choice is read once: a poke may dispatch messages that change the setting.
         tagCount_ = CountTagsToPoke(selectAll);
         Log("configured to select all tags? " + selectText + ", COUNT= " + std::to_string(tagCount_), 2);
         if (tagCount_ < 1) return false;
@@ -254,7 +261,7 @@ bool FrmDDE::MakeFiles() {
     std::string pendingText;
     try {
         Log("Start DDE MakeFiles ... ", 2);
-        if (!ValidatePath(cacheFolder_)) MakeFolder(cacheFolder_);
+        if (!ValidatePath(cacheFolder_, log_)) MakeFolder(cacheFolder_);
         Poke("STARTTIME", startTimeText_);
         LogPoked("=+= poked: ");
         Poke("STARTDATE", startDate_ ? FormatPattern(*startDate_, "mm/dd/yyyy") : std::string());
@@ -302,20 +309,6 @@ void FrmDDE::ClearMemory() {
     startTimeText_.clear();
     tagCount_ = 0;
     csvPath_.clear();
-}
-
-namespace {
-// Made on first use rather than at start-up: the DDE library is set up only when a cycle runs.
-struct LoadedDdeForm {
-    std::unique_ptr<DdeChannel> channel = MakePlatformDdeChannel();
-    FrmDDE form{*channel, PlatformHost()};
-};
-std::unique_ptr<LoadedDdeForm> g_ddeForm;
-}  // namespace
-
-FrmDDE& TheDdeForm() {
-    if (!g_ddeForm) g_ddeForm = std::make_unique<LoadedDdeForm>();
-    return g_ddeForm->form;
 }
 
 }  // namespace hdq

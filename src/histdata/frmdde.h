@@ -3,6 +3,7 @@
 // SendRequest asks HistData for the CSV file of one hour over a cold DDE link, then checks it.
 // The logic is portable: the DDE channel and the operating system come in through seams.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -11,6 +12,7 @@
 #include "histdata/dde_channel.h"
 #include "histdata/dde_form.h"
 #include "histdata/host.h"
+#include "logging/activity.h"
 #include "tagdict/tagnamex.h"
 
 namespace hdq {
@@ -19,7 +21,8 @@ class VrxError;
 
 class FrmDDE : public DdeForm {
 public:
-    FrmDDE(DdeChannel& channel, HistDataHost& host);
+    // settings is asked at Init and at each request; log takes the session's lines.
+    FrmDDE(DdeChannel& channel, HistDataHost& host, ActivityLog& log, std::function<DdeSettings()> settings);
 
     void SetTagList(TagTable* tags) override { tagList_ = tags; }
     bool Init() override;
@@ -65,6 +68,9 @@ private:
 
     DdeChannel& channel_;
     HistDataHost& host_;
+    ActivityLog& log_;
+    std::function<DdeSettings()> settingsSource_;
+    DdeSettings settings_;
     TagTable* tagList_ = nullptr;
     std::unique_ptr<TagnameXParser> dictionary_;
     int32_t tagCount_ = 0;
@@ -79,8 +85,5 @@ private:
     uint32_t hourBoundMs_ = 0;
 };
 
-// The program's one DDE window, made on first use over the platform's DDE channel and host,
-// and kept for the life of the program so later cycles reuse its conversation.
-FrmDDE& TheDdeForm();
 
 }  // namespace hdq

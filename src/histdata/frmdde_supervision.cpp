@@ -1,5 +1,3 @@
-#include "app/globals.h"
-#include "app/shared.h"
 #include "core/clock.h"
 #include "core/error.h"
 #include "histdata/frmdde.h"
@@ -28,7 +26,7 @@ bool FrmDDE::WaitForHistDataWindow() {
 bool FrmDDE::CheckHistDataRunning() {
     try {
         Log("Begin checking histdata.exe is running", 2);
-        const std::string folder = AppConfig().item("DDE_HISTDATA_FOLDER");
+        const std::string& folder = settings_.histDataFolder;
         const std::string exe = folder + (!folder.empty() && folder.back() == '\\' ? "" : "\\") + "histdata.exe";
         Log("Found histdata program at: " + exe, 2);
 
@@ -47,7 +45,7 @@ bool FrmDDE::CheckHistDataRunning() {
     } catch (const std::exception&) {
         LogCurrentFailure();
     }
-    LogActivity(
+    log_.LogActivity(
         "Unable to start/restart/communicate with HISTDATA.EXE, make sure configuration points to executable. \r\n"
         "If HISTDATA.EXE is running, stop the program and restart it.",
         1);

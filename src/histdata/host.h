@@ -17,8 +17,7 @@ public:
     virtual uint32_t WaitPumpingMessages(int32_t intervalMs) = 0;
 };
 
-HistDataHost& PlatformHost();        // the test's host when one is set, else the real one
-HistDataHost& RealPlatformHost();    // host_win32.cpp / host_posix.cpp
-void SetPlatformHostForTests(HistDataHost* host);  // nullptr restores the real one
+// The operating system's host (host_win32.cpp / host_posix.cpp); tests pass a fake instead.
+HistDataHost& PlatformHost();
 
 }  // namespace hdq

@@ -22,7 +22,7 @@ public:
 
 }  // namespace
 
-HistDataHost& RealPlatformHost() {
+HistDataHost& PlatformHost() {
     static PosixHost host;
     return host;
 }

@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include "app/msgwait.h"
-#include "platform/win32_handles.h"
+#include "win32/msgwait.h"
+#include "win32/win32_handles.h"
 
 namespace hdq {
 namespace {
@@ -42,7 +42,7 @@ public:
 
 }  // namespace
 
-HistDataHost& RealPlatformHost() {
+HistDataHost& PlatformHost() {
     static Win32Host host;
     return host;
 }

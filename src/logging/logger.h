@@ -7,10 +7,11 @@
 #include <functional>
 #include <string>
 #include "core/datetime.h"
+#include "core/log_sink.h"
 
 namespace hdq {
 
-class VRXLoggerTXT {
+class VRXLoggerTXT : public LogSink {
 public:
     VRXLoggerTXT();
     ~VRXLoggerTXT();
@@ -24,7 +25,7 @@ public:
     void SetPrefix(const std::string& v) { prefix_ = v; }
     const std::string& Postfix() const { return postfix_; }
     void SetPostfix(const std::string& v) { postfix_ = v; }
-    int16_t Verbosity() const { return verbosity_; }
+    int16_t Verbosity() const override { return verbosity_; }
     void SetVerbosity(int16_t v) { verbosity_ = v; }
     int16_t BufferLength() const { return bufferLength_; }
     void SetBufferLength(int16_t v) { bufferLength_ = v; }
@@ -39,7 +40,7 @@ public:
 
     void closeLog();
     void AssertVerbosity();
-    void WriteLog(const std::string& what, int verbosityLevel = 0);
+    void WriteLog(const std::string& what, int verbosityLevel = 0) override;
 
     // Retention.
     void LSM_Init(int keepDays);

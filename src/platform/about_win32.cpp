@@ -2,7 +2,6 @@
 
 #include <shellapi.h>
 
-#include "app/startup.h"
 #include "platform/platform_res.h"
 
 namespace hdq::win {
@@ -24,11 +23,10 @@ bool FrmAbout::OnInit() {
     // Two tab stops line the values up after the longest label ("Description:").
     INT stops[] = {28, 56};
     SendMessageA(list, LB_SETTABSTOPS, 2, reinterpret_cast<LPARAM>(stops));
-    const AppProperties& app = App();
+    const AppProperties& app = app_;
     const std::string lines[] = {
         "Product:\t\t" + app.title,
-        "Version:\t\t" + std::to_string(app.major) + "." + std::to_string(app.minor) + "." +
-            std::to_string(app.revision),
+        "Version:\t\t" + app.VersionText(),
         "Build:\t\t" + app.build + " (Application)  10 (Type) 27 (Platform)",
         "Description:\t" + app.comments,
     };

@@ -5,7 +5,6 @@
 #include <cstring>
 #include <exception>
 
-#include "app/shared.h"
 #include "platform/about_win32.h"
 #include "platform/platform_res.h"
 
@@ -13,13 +12,6 @@ namespace hdq::win {
 namespace {
 constexpr const char* kClassName = "HistDataToQorp.FrmSysTray";
 constexpr UINT_PTR kFlashTimer = IDT_TmrFlash;
-
-void LogFailure(const char* where, const char* what) {
-    try {
-        AppLog().WriteLog(std::string("ERROR: FrmSysTray ") + where + ": " + what, 0);
-    } catch (...) {
-    }
-}
 
 HICON LoadPicture(int id, int size) {
     return static_cast<HICON>(
@@ -36,8 +28,9 @@ FrmSysTray::~FrmSysTray() {
     if (window_) Send(NIM_DELETE);
 }
 
-bool FrmSysTray::Load(const std::string& exeName) {
+bool FrmSysTray::Load(const std::string& exeName, const AppProperties& app) {
     if (window_) return true;
+    app_ = app;
     HINSTANCE inst = GetModuleHandleA(nullptr);
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof(wc);
@@ -198,7 +191,7 @@ void FrmSysTray::Minimize() {
 }
 
 void FrmSysTray::ShowAbout() {
-    if (!about_) about_ = std::make_unique<FrmAbout>();
+    if (!about_) about_ = std::make_unique<FrmAbout>(app_);
     about_->Show(window_.get());
 }
 
@@ -293,11 +286,18 @@ LRESULT CALLBACK FrmSysTray::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
     try {
         return self->Handle(msg, wp, lp);
     } catch (const std::exception& e) {
-        LogFailure("message", e.what());
+        self->ReportFailure(e.what());
     } catch (...) {
-        LogFailure("message", "unknown failure");
+        self->ReportFailure("unknown failure");
     }
     return 0;
+}
+
+void FrmSysTray::ReportFailure(const char* what) const {
+    try {
+        if (Failed) Failed(std::string("ERROR: FrmSysTray message: ") + what);
+    } catch (...) {
+    }
 }
 
 }  // namespace hdq::win

@@ -11,8 +11,9 @@
 #include <memory>
 #include <string>
 
+#include "core/app_properties.h"
 #include "platform/systray.h"
-#include "platform/win32_handles.h"
+#include "win32/win32_handles.h"
 
 namespace hdq::win {
 
@@ -39,8 +40,12 @@ public:
     // can learn of it even if a modal loop further down swallows the quit message.
     std::function<void()> Exiting;
 
-    // Creates the hidden window, starts flashing and adds the icon; tip = the exe name.
-    bool Load(const std::string& exeName);
+    // Raised with a failure caught in the tray window's procedure, which no exception leaves.
+    std::function<void(const std::string&)> Failed;
+
+    // Creates the hidden window, starts flashing and adds the icon; tip = the exe name. The
+    // about box shows app.
+    bool Load(const std::string& exeName, const AppProperties& app);
     void SetFSys(HWND owner) { owner_ = owner; }
     HWND FSys() const { return owner_; }
     HWND hwnd() const { return window_.get(); }
@@ -90,6 +95,7 @@ private:
     void SetFlashing(bool on);
     void Send(DWORD action);
     static int OwnerState(HWND f);
+    void ReportFailure(const char* what) const;
 
     UniqueWindow window_;
     UniqueIcon pictures_[3][2];  // [picture][0 small, 1 big]
@@ -105,6 +111,7 @@ private:
     HWND owner_ = nullptr;
     UINT taskbarCreated_ = 0;
     std::string exeName_;
+    AppProperties app_;
     std::unique_ptr<FrmAbout> about_;
 };
 

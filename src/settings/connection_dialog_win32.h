@@ -2,7 +2,7 @@
 // CustomConfig ("Configuration"): the connection settings dialog. Its tag tables and the tag
 // selection it hands them to live as long as the dialog object.
 #include <string>
-#include "platform/dialog_win32.h"
+#include "win32/dialog_win32.h"
 #include "settings/connection_settings.h"
 #include "settings/file_browser.h"
 #include "settings/tag_selection.h"

@@ -46,8 +46,8 @@ void ConnectionSettings::LoadTagLists(const std::string& tagnameFile) {
     try {
         allTags_.RemoveAll();
         {
-            auto reader = std::make_unique<TagnameXParser>();
-            ApplyValidTrendBytes(*reader);
+            auto reader = std::make_unique<TagnameXParser>(AppConfig().item("VERBOSITY"), &AppLog());
+            ApplyValidTrendBytes(*reader, AppConfig().item("VALIDTRENDBYTES"));
             reader->ReadTAGNAMEXfile(tagnameFile);
             allTags_.RemoveAll();
             long counter = 1;

@@ -1,6 +1,6 @@
 #pragma once
 // CustomAdvConfig ("Settings"): the execution settings dialog and "Add to Startup Folder".
-#include "platform/dialog_win32.h"
+#include "win32/dialog_win32.h"
 #include "settings/execution_settings.h"
 
 namespace hdq {

@@ -4,8 +4,8 @@
 // a file list filtered by the chosen pattern. Results go to the FileBrowserState.
 #include <string>
 #include <vector>
-#include "platform/dialog_win32.h"
-#include "platform/win32_handles.h"
+#include "win32/dialog_win32.h"
+#include "win32/win32_handles.h"
 #include "settings/file_browser.h"
 
 namespace hdq {

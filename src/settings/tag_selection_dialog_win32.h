@@ -2,7 +2,7 @@
 // frmSelectTags: the tag selection dialog over a TagSelection. The selection (lists and
 // table references) outlives the window, so each showing starts from where the last "OK"
 // or Init left the lists.
-#include "platform/dialog_win32.h"
+#include "win32/dialog_win32.h"
 #include "settings/tag_selection.h"
 
 namespace hdq {

@@ -6,7 +6,6 @@
 #include <memory>
 #include <optional>
 
-#include "app/shared.h"
 #include "core/error.h"
 #include "core/files.h"
 #include "core/text.h"
@@ -50,9 +49,8 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
 
 }  // namespace
 
-TagnameXParser::TagnameXParser() {
-    const std::string v = AppConfig().item("VERBOSITY");
-    std::optional<double> n = ParseNumber(v);
+TagnameXParser::TagnameXParser(const std::string& verbosity, LogSink* log) : log_(log) {
+    std::optional<double> n = ParseNumber(verbosity);
     if (!n) throw VrxError(err::TypeMismatch, "Type mismatch");
     verbose_ = *n > 0;
 }
@@ -88,8 +86,8 @@ void TagnameXParser::ParseRecords(std::string_view records) {
             names_.emplace_back(name);
             descriptions_.emplace_back(desc);
         }
-        if (verbose_) {
-            AppLog().WriteLog(std::string(taken ? "TAGNAMEXPARSER_ADDED : " : "TAGNAMEXPARSER_SKIPPED : ") +
+        if (verbose_ && log_) {
+            log_->WriteLog(std::string(taken ? "TAGNAMEXPARSER_ADDED : " : "TAGNAMEXPARSER_SKIPPED : ") +
                                   std::string(name) + ", " + std::to_string(byte96) +
                                   ", Trend Byte: " + std::to_string(trend) + ", " + std::string(desc),
                               0);
@@ -117,8 +115,7 @@ bool TagnameXParser::IsValidTrendedByte(uint8_t b) const {
 
 std::string TagnameXParser::BytesToString(std::string_view field) { return std::string(FieldText(field)); }
 
-void ApplyValidTrendBytes(TagnameXParser& reader) {
-    const std::string value = AppConfig().item("VALIDTRENDBYTES");
+void ApplyValidTrendBytes(TagnameXParser& reader, const std::string& value) {
     if (value.empty()) return;
     for (const std::string& piece : Split(value, ':')) {
         if (!IsNumeric(piece)) throw VrxError(err::TypeMismatch, "Type mismatch");

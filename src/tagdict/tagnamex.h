@@ -6,12 +6,15 @@
 #include <string_view>
 #include <vector>
 
+#include "core/log_sink.h"
+
 namespace hdq {
 
 class TagnameXParser {
 public:
-    // Reads VERBOSITY from AppConfig(); a value that is not a number raises VrxError 13.
-    TagnameXParser();
+    // verbosity is the VERBOSITY setting's text: above 0, every record read is logged to log;
+    // a text that is not a number raises VrxError 13.
+    explicit TagnameXParser(const std::string& verbosity = "0", LogSink* log = nullptr);
 
     // Appends the trended tags of the dictionary at path; false when the file cannot be read
     // or is shorter than its header (tags taken before the failure stay).
@@ -37,14 +40,15 @@ private:
     void ParseRecords(std::string_view records);
 
     bool verbose_ = false;
+    LogSink* log_ = nullptr;
     int32_t position_ = 1;
     std::vector<std::string> names_;
     std::vector<std::string> descriptions_;
     std::vector<uint8_t> trendBytes_{1, 9, 17, 25};
 };
 
-// Adds the colon-separated bytes of VALIDTRENDBYTES to the reader. A piece that is not a
-// number raises VrxError 13, one outside the 16-bit range VrxError 6; both reach the caller.
-void ApplyValidTrendBytes(TagnameXParser& reader);
+// Adds the colon-separated bytes of a VALIDTRENDBYTES text to the reader. A piece that is not
+// a number raises VrxError 13, one outside the 16-bit range VrxError 6; both reach the caller.
+void ApplyValidTrendBytes(TagnameXParser& reader, const std::string& validTrendBytes);
 
 }  // namespace hdq

@@ -21,9 +21,10 @@
 #include "plant_tag_names.h"
 #include "platform/platform_res.h"
 #include "platform/systray_win32.h"
-#include "platform/win32_handles.h"
+#include "win32/win32_handles.h"
 #include "standin_win32.h"
 #include "tagnamex_writer.h"
+#include "app/version.h"
 
 namespace {
 
@@ -62,7 +63,7 @@ bool TimeRequests(const char* label, size_t tagCount, int requests) {
     sandbox.Set("VERBOSITY", "0");
     hdq::AppLog().SetVerbosity(0);
     const std::unique_ptr<hdq::DdeChannel> channel = hdq::MakePlatformDdeChannel();
-    hdq::FrmDDE form(*channel, hdq::PlatformHost());
+    hdq::FrmDDE form(*channel, hdq::PlatformHost(), hdq::AppActivity(), hdq::CurrentDdeSettings);
     std::vector<double> seconds;
     const bool ready = standIn.Copied() && standIn.Start() && form.Init();
     for (int i = 0; ready && i < requests; ++i) {
@@ -130,7 +131,7 @@ int main(int argc, char** argv) {
     // The yardstick never shows its window; the program, configured, keeps its main window hidden.
     Program trivial{hdq::test::WinPath(HDQ_TRIVIAL_EXE), "HdqTrivialWindow", "HdqTrivialWindow", WM_CLOSE, 0};
     Program ours{LayOutProgramFolder(folder), hdq::win::FrmSysTray::kWindowTitle,
-                 "HistData to Brel Qorp Utility v1.0.7 - Interactive ", WM_COMMAND, IDM_mExit};
+                 HDQ_MAIN_WINDOW_TITLE, WM_COMMAND, IDM_mExit};
     // Alternated, so that a passing load on the machine touches both series alike.
     for (int i = 0; i < runs; ++i) {
         MeasureStart(trivial, folder.path());

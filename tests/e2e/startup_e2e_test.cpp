@@ -9,7 +9,7 @@
 
 #include "driver_win32.h"
 #include "platform/platform_res.h"
-#include "platform/win32_handles.h"
+#include "win32/win32_handles.h"
 #include "test_support.h"
 
 namespace hdq {

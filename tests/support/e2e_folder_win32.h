@@ -11,10 +11,11 @@
 #include "driver_win32.h"
 #include "standin_win32.h"
 #include "test_support.h"
+#include "app/version.h"
 
 namespace hdq::test {
 
-inline const std::string kMainWindowTitle = "HistData to Brel Qorp Utility v1.0.7 - Interactive ";
+inline const std::string kMainWindowTitle = HDQ_MAIN_WINDOW_TITLE;
 using IniValues = std::vector<std::pair<std::string, std::string>>;
 
 // Copies the built HistDataToQorp.exe into the folder; its full path, or "" when the copy failed.
@@ -24,7 +25,7 @@ std::string InstallProgram(const TempFolder& programFolder);
 void WriteProgramIni(const std::string& iniPath, const StandIn& standIn, const std::string& topic,
                      const std::string& outFolder, const IniValues& values = {});
 // Starts the installed program in its folder; its main window, nullptr when none opened.
-HWND StartProgram(Process& app, const std::string& programFolder);
+HWND StartProgram(Process& app, const std::string& programFolder, const std::string& exeName = "HistDataToQorp.exe");
 
 
 // The names of the *.csv files in folder (letter case ignored, as on Windows), sorted.

@@ -106,8 +106,7 @@ bool RecordingActivityList::HasPrefix(const std::string& prefix) const {
 // ---- AppSandbox
 
 AppSandbox::AppSandbox() {
-    CreateSharedObjects();
-    SetProgramFolderForTests(temp_.path());
+    CreateSharedObjects(ProgramFiles{temp_.path(), fsys::ExeName()});
     SetActivityList(nullptr);
     VRXLoggerTXT& log = AppLog();
     log.SetLogPath(temp_ / "log");
@@ -131,7 +130,6 @@ AppSandbox::AppSandbox() {
 AppSandbox::~AppSandbox() {
     AppLog().closeLog();
     SetActivityList(nullptr);
-    SetProgramFolderForTests("");
     CreateSharedObjects();
 }
 

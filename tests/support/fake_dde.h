@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/globals.h"
+#include "app/shared.h"
 #include "core/files.h"
 #include "histdata/dde_channel.h"
 #include "histdata/dde_form.h"
@@ -152,7 +153,7 @@ struct DdeFormHarness {
     FakeDdeChannel channel;
     FakeHistDataHost host{clock};
     RecordingActivityList activity;
-    FrmDDE form{channel, host};
+    FrmDDE form{channel, host, AppActivity(), CurrentDdeSettings};
 
     DdeFormHarness();
     ~DdeFormHarness();

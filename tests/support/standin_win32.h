@@ -12,7 +12,7 @@
 
 #include "driver_win32.h"
 #include "histdata/dde_channel.h"
-#include "platform/win32_handles.h"
+#include "win32/win32_handles.h"
 #include "test_support.h"
 
 namespace hdq::test {

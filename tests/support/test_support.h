@@ -9,7 +9,10 @@
 #include "core/datetime.h"
 #include "logging/msgbox.h"
 
+namespace hdq::tools {}
 namespace hdq::test {
+// The window driver and the tagname.x writer (tools/driver) serve the demo as well.
+using namespace hdq::tools;
 
 // A fresh empty folder, removed with its contents when the object goes away.
 // path() uses the program's backslash form ("C:\...\" under Wine, "/tmp/...\" natively maps).

@@ -6,7 +6,7 @@
 
 #include "app/export_cycle.h"
 #include "app/globals.h"
-#include "app/msgwait.h"
+#include "win32/msgwait.h"
 #include "app/shared.h"
 #include "core/files.h"
 #include "fake_dde.h"

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "app/globals.h"
-#include "app/msgwait.h"
+#include "win32/msgwait.h"
 #include "core/files.h"
 #include "fake_dde.h"
 

@@ -61,7 +61,7 @@ protected:
 };
 
 TEST_F(Service, ModesSetTimerCaptionPanelAndPictureAndPauseTogglesBetweenRunningAndPaused) {
-    service.SetServiceMode(1);
+    service.SetServiceMode(ServiceMode::Running);
     EXPECT_EQ("on|PAUSE|RUNNING|1", view.State());
     EXPECT_TRUE(service.ServiceRunning());
     service.TogglePause();
@@ -69,24 +69,24 @@ TEST_F(Service, ModesSetTimerCaptionPanelAndPictureAndPauseTogglesBetweenRunning
     EXPECT_FALSE(service.ServiceRunning());
     service.TogglePause();
     EXPECT_EQ("on|PAUSE|RUNNING|1", view.State());
-    service.SetServiceMode(3);
+    service.SetServiceMode(ServiceMode::Manual);
     EXPECT_EQ("off|RUN|MANUAL MODE|2", view.State());
-    service.SetServiceMode(7);
+    service.SetServiceMode(static_cast<ServiceMode>(7));
     EXPECT_EQ("off|RUN|MANUAL MODE|2", view.State());
 }
 
 TEST_F(Service, RefusesToRunWithAnIncompleteConfigurationButAlwaysPauses) {
     sb.Set("OUTPUT_FOLDER", sb / "missing");
-    service.SetServiceMode(1);
-    service.SetServiceMode(3);
+    service.SetServiceMode(ServiceMode::Running);
+    service.SetServiceMode(ServiceMode::Manual);
     EXPECT_EQ("off|Pause Service||0", view.State());
     EXPECT_EQ(2, list.CountOf(kNotConfiguredLine));
-    service.SetServiceMode(2);
+    service.SetServiceMode(ServiceMode::Paused);
     EXPECT_EQ("off|RUN|PAUSED|3", view.State());
 }
 
 TEST_F(Service, TimerTickAtThePlainMinuteExportsSinceLastRunAndRecordsItEvenWhenPausedMeanwhile) {
-    service.SetServiceMode(1);
+    service.SetServiceMode(ServiceMode::Running);
     for (const char* other : {"6", "05", " 5"}) {
         sb.Set("MINUTES_AFTER_HOUR", other);
         service.OnTimerTick();
@@ -98,7 +98,7 @@ TEST_F(Service, TimerTickAtThePlainMinuteExportsSinceLastRunAndRecordsItEvenWhen
     form.failHour[At(12)] = 1;
     form.onRequest = [&](int) {
         progress.push_back(view.progress);
-        service.SetServiceMode(2);  // the cycle took its service flag when it started
+        service.SetServiceMode(ServiceMode::Paused);  // the cycle took its service flag when it started
     };
     service.OnTimerTick();
     EXPECT_EQ(1, list.CountOf("Timer Fired. About to Process Data Files Starting: 03-25-2011 11:00:00"));
@@ -115,8 +115,8 @@ TEST_F(Service, TimerTickAtThePlainMinuteExportsSinceLastRunAndRecordsItEvenWhen
 }
 
 TEST_F(Service, ManualRunNeverMovesLastRunEvenWhenManualModeIsRefusedOrTheServiceResumesDuringIt) {
-    service.SetServiceMode(2);
-    form.onRequest = [&](int) { service.SetServiceMode(1); };
+    service.SetServiceMode(ServiceMode::Paused);
+    form.onRequest = [&](int) { service.SetServiceMode(ServiceMode::Running); };
     EXPECT_TRUE(service.RunManually(DateTime{2011, 3, 25, 8, 40, 0}, DateTime{2011, 3, 25, 11, 20, 0}));
     EXPECT_EQ((std::vector<DateTime>{At(8), At(9), At(10)}), form.starts);
     EXPECT_FALSE(view.busy);
@@ -131,7 +131,7 @@ TEST_F(Service, ManualRunNeverMovesLastRunEvenWhenManualModeIsRefusedOrTheServic
 }
 
 TEST_F(Service, RequestsArrivingDuringARunningCycleAreRefusedOnceEach) {
-    service.SetServiceMode(1);
+    service.SetServiceMode(ServiceMode::Running);
     form.onRequest = [&](int n) {
         if (n > 1) return;
         service.OnTimerTick();
@@ -200,7 +200,7 @@ TEST_F(Service, StartRunsAsksAtOnceForAnEmptyKeyAndWaitsUpToFifteenMinutesForAFo
 }
 
 TEST_F(Service, ServiceOffForMoreThanAnHourShowsOneBalloonAndWritesOneLinePerHour) {
-    service.SetServiceMode(1);
+    service.SetServiceMode(ServiceMode::Running);
     // A manual run refused while an export runs leaves the service running.
     form.onRequest = [&](int) { EXPECT_FALSE(service.BeginManualRun()); };
     service.OnTimerTick();
@@ -218,14 +218,14 @@ TEST_F(Service, ServiceOffForMoreThanAnHourShowsOneBalloonAndWritesOneLinePerHou
     EXPECT_EQ("Paused since 2011-03-25 14:05", view.status.back());
     EXPECT_NE(std::string::npos, test::ReadFile(StatusFile()).find("ServiceMode=PAUSED\r\n"));
 
-    service.SetServiceMode(1);  // running again: no more reminders
+    service.SetServiceMode(ServiceMode::Running);  // running again: no more reminders
     clock.Advance(7200);
     service.OnWatchTick();
     EXPECT_EQ(2, list.CountOf(line));
 }
 
 TEST_F(Service, StatusFileTellsMonitoringTheLastHourTheHoursWaitingTheModeAndTheLastError) {
-    service.SetServiceMode(1);
+    service.SetServiceMode(ServiceMode::Running);
     form.failHour[At(12)] = 1;
     service.OnTimerTick();
     const std::string status = test::ReadFile(StatusFile());

@@ -41,7 +41,7 @@ public:
 class SimulatedWeek : public ::testing::Test {
 protected:
     void SetUp() override {
-        SetProgramFolderForTests(program.path());
+        CreateSharedObjects(files);
         for (const char* sub : {"lgh", "histdata", "out", "log"}) ASSERT_TRUE(fsys::CreateFolder(program / sub));
         test::WriteTagnameX(program / "tagname.x", {{"A", "first"}});
         test::WriteFile(IniFile(), "DDE_LINKTOPIC=tagname\r\nDDE_LGH_FOLDER=" + program / "lgh" +
@@ -59,21 +59,39 @@ protected:
     }
     void TearDown() override {
         AppLog().closeLog();
-        SetProgramFolderForTests("");
         CreateSharedObjects();
     }
     std::string Log(const std::string& name) const { return program / "log\\" + name; }
+    // The program's start: start-up, then the request window, the cycle and the service.
+    void Start() {
+        StartupEnvironment env;
+        env.shower = &shower;
+        env.files = files;
+        ASSERT_TRUE(RunStartup(env));
+        Restart();
+    }
+    // A new process after a kill: LAST_RUN and the retry list come from disk.
+    void Restart() {
+        service.reset();
+        cycle.reset();
+        form = std::make_unique<FrmDDE>(channel, host, AppActivity(), CurrentDdeSettings);
+        cycle = std::make_unique<ExportCycle>(*form);
+        service = std::make_unique<ServiceController>(*cycle, view);
+        AppConfig().setItem("LAST_RUN", test::IniValue(IniFile(), "LAST_RUN"));
+        service->SetServiceMode(ServiceMode::Running);
+    }
 
     test::TempFolder program;
+    ProgramFiles files{program.path(), fsys::ExeName()};
     // Far from any daylight saving change, so file times mean the same hour in every zone.
     test::FakeClock clock{DateTime{2011, 6, 6, 10, 30, 0}};
     test::RecordingShower shower;
     test::FakeDdeChannel channel;
     test::FakeHistDataHost host{clock};
-    FrmDDE form{channel, host};
-    ExportCycle cycle{form};
     QuietView view;
-    ServiceController service{cycle, view};
+    std::unique_ptr<FrmDDE> form;
+    std::unique_ptr<ExportCycle> cycle;
+    std::unique_ptr<ServiceController> service;
 };
 
 TEST_F(SimulatedWeek, ExportsEveryHourOnceAndKeepsOneLogFilePerDay) {
@@ -83,11 +101,8 @@ TEST_F(SimulatedWeek, ExportsEveryHourOnceAndKeepsOneLogFilePerDay) {
         test::WriteFile(Log(name), "old\r\n");
         ASSERT_TRUE(fsys::SetLastWriteTime(Log(name), written));
     }
-    StartupEnvironment env;
-    env.shower = &shower;
-    ASSERT_TRUE(RunStartup(env));
-    service.SetServiceMode(1);
-    ASSERT_TRUE(service.ServiceRunning() && view.timer);
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_TRUE(service->ServiceRunning() && view.timer);
 
     // Minute ticks up to the next Monday's 10:05 cycle; each change of log file must name the
     // one before.
@@ -95,7 +110,7 @@ TEST_F(SimulatedWeek, ExportsEveryHourOnceAndKeepsOneLogFilePerDay) {
     while (clock.Now() < DateTime{2011, 6, 13, 10, 5, 0}) {
         clock.Advance(60);
         const std::string before = AppLog().CurrentFile();
-        service.OnTimerTick();
+        service->OnTimerTick();
         const std::string now = AppLog().CurrentFile();
         ASSERT_FALSE(now.empty()) << FormatGeneral(clock.Now());
         if (now == before) continue;
@@ -171,41 +186,26 @@ TEST_F(SimulatedWeek, HarshWeekLosesNoHour) {
     };
 
     std::map<DateTime, int> moved;
-    std::unique_ptr<FrmDDE> ddeForm;
-    std::unique_ptr<ExportCycle> exporter;
-    std::unique_ptr<ServiceController> controller;
-    std::function<void(HourStep, const DateTime&)> inner;  // the controller's own hook
-    auto start = [&] {  // as a new process: LAST_RUN and the retry list come from disk
-        controller.reset();
-        exporter.reset();
-        ddeForm = std::make_unique<FrmDDE>(channel, host);
-        exporter = std::make_unique<ExportCycle>(*ddeForm);
-        controller = std::make_unique<ServiceController>(*exporter, view);
-        inner = exporter->OnHourStep;
-        AppConfig().setItem("LAST_RUN", test::IniValue(IniFile(), "LAST_RUN"));
-        controller->SetServiceMode(1);
-    };
-    StartupEnvironment env;
-    env.shower = &shower;
-    ASSERT_TRUE(RunStartup(env));
-    start();
+    ASSERT_NO_FATAL_FAILURE(Start());
+    std::function<void(HourStep, const DateTime&)> inner = cycle->OnHourStep;  // the service's own
     DateTime restartAt = kZeroDate;
     while (clock.Now() < first.AddDays(7).AddMinutes(5)) {
         clock.Advance(60);
         if (clock.Now() < restartAt) continue;
         if (restartAt != kZeroDate) {
             restartAt = kZeroDate;
-            start();
+            Restart();
+            inner = cycle->OnHourStep;
         }
         const DateTime hour = TruncateToHour(clock.Now()).AddMinutes(-60);
         const bool kill = clock.Now().minute == 5 && killHours.erase(hour) > 0;
         int steps = 0, killAt = static_cast<int>(rng() % 4) + 1;
-        exporter->OnHourStep = [&](HourStep step, const DateTime& h) {
+        cycle->OnHourStep = [&](HourStep step, const DateTime& h) {
             if (step == HourStep::Moved) ++moved[h];
             inner(step, h);
             if (kill && ++steps == killAt) throw Kill{};
         };
-        controller->OnTimerTick();  // the cycle reports the kill as an error and saves nothing more
+        service->OnTimerTick();  // the cycle reports the kill as an error and saves nothing more
         if (kill) restartAt = clock.Now().AddMinutes(60 * (2 + rng() % 4));
     }
 

@@ -18,9 +18,8 @@ namespace {
 
 class StartupTest : public ::testing::Test {
 protected:
-    void SetUp() override { SetProgramFolderForTests(program.path()); }
+    void SetUp() override { CreateSharedObjects(files); }
     void TearDown() override {
-        SetProgramFolderForTests("");
         CreateSharedObjects();  // later tests start from a disabled logger and an empty store
     }
     bool Start() {
@@ -29,6 +28,7 @@ protected:
         env.threadId = 4242;
         env.instanceHandle = 4194304;
         env.shower = &shower;
+        env.files = files;
         bool ok = RunStartup(env);
         AppLog().closeLog();
         return ok;
@@ -42,6 +42,7 @@ protected:
     }
 
     test::TempFolder program;
+    ProgramFiles files{program.path(), fsys::ExeName()};
     test::FakeClock clock{DateTime{2011, 3, 1, 0, 30, 0}};
     test::RecordingShower shower;
 };

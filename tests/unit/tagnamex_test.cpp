@@ -19,7 +19,7 @@ protected:
     Names ReadNames(const std::vector<TagRecord>& records, size_t tail = 0) {
         test::WriteTagnameX(path, records, tail);
         TagnameXParser reader;
-        ApplyValidTrendBytes(reader);
+        ApplyValidTrendBytes(reader, trendBytes);
         EXPECT_TRUE(reader.ReadTAGNAMEXfile(path));
         Names names;
         for (reader.MoveFirst(); !reader.Eof(); reader.MoveNext()) names.push_back(reader.CurrentTAG());
@@ -27,6 +27,7 @@ protected:
     }
     test::AppSandbox sb;
     std::string path = sb / "tagname.x";
+    std::string trendBytes;
 };
 
 TEST_F(TagnameXParserTest, ReadsAHeaderOnlyFileAsAnEmptyListAndFailsOnAMissingOrTooShortFile) {
@@ -52,9 +53,8 @@ TEST_F(TagnameXParserTest, TrimsNamesWithinTheirFieldAndIgnoresAShortPieceAfterT
 }
 
 TEST_F(TagnameXParserTest, PassesOverBlankNamesSilentlyAndCountsOnlyTakenTags) {
-    sb.Set("VERBOSITY", "1");
     test::WriteTagnameX(path, {{"    ", "blank", 1}, {"Skipped", "not trended", 3, 4}, {"Taken", "level", 9, 7}});
-    TagnameXParser reader;
+    TagnameXParser reader("1", &AppLog());
     ASSERT_TRUE(reader.ReadTAGNAMEXfile(path));
     EXPECT_EQ(1, reader.Count());
     EXPECT_EQ(1, reader.CurrentINDEX());
@@ -71,18 +71,16 @@ TEST_F(TagnameXParserTest, AcceptsExtraTrendBytesOnlyWhenConfiguredAndRaisesOnAB
     const std::pair<const char*, Names> accepted[] = {
         {"", {"Nine"}}, {"3", {"Nine", "Three"}}, {"3:5", {"Nine", "Three", "Five"}}, {"300", {"Nine"}}};
     for (const auto& [setting, names] : accepted) {
-        sb.Set("VALIDTRENDBYTES", setting);
+        trendBytes = setting;
         EXPECT_EQ(names, ReadNames(records)) << setting;
     }
 
     TagnameXParser reader;
     const std::pair<const char*, long> refused[] = {{"word", 13}, {"1::9", 13}, {"70000", 6}};
     for (const auto& [setting, number] : refused) {
-        sb.Set("VALIDTRENDBYTES", setting);
-        EXPECT_EQ(number, test::ErrorNumberOf([&] { ApplyValidTrendBytes(reader); })) << setting;
+        EXPECT_EQ(number, test::ErrorNumberOf([&] { ApplyValidTrendBytes(reader, setting); })) << setting;
     }
-    sb.Set("VERBOSITY", "loud");
-    EXPECT_EQ(13, test::ErrorNumberOf([] { TagnameXParser another; }));
+    EXPECT_EQ(13, test::ErrorNumberOf([] { TagnameXParser another("loud"); }));
 }
 
 }  // namespace

@@ -8,11 +8,11 @@
 #include <tuple>
 #include <vector>
 
-#include "app/msgwait.h"
+#include "win32/msgwait.h"
 #include "core/error.h"
 #include "histdata/dde_channel.h"
 #include "histdata/host.h"
-#include "platform/win32_handles.h"
+#include "win32/win32_handles.h"
 #include "standin_win32.h"
 #include "test_support.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <utility>
 
-#include "histdata/dde_handles_win32.h"
+#include "win32/dde_handles_win32.h"
 #include "sim_server.h"
 
 namespace histsim {

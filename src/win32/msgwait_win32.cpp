@@ -1,4 +1,4 @@
-#include "app/msgwait.h"
+#include "win32/msgwait.h"
 
 #include <windows.h>
 

@@ -4,10 +4,10 @@
 
 #include <algorithm>
 
-#include "platform/win32_handles.h"
-#include "test_support.h"
+#include "win32/win32_handles.h"
+#include "core/files.h"
 
-namespace hdq::test {
+namespace hdq::tools {
 
 std::string WindowText(HWND h) {
     DWORD_PTR len = 0;
@@ -215,8 +215,8 @@ bool SaveWindowPicture(HWND window, const std::string& path) {
     DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
-    WriteFile(path, data);
+    fsys::WriteAll(path, data);
     return true;
 }
 
-}  // namespace hdq::test
+}  // namespace hdq::tools

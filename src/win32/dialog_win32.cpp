@@ -1,4 +1,4 @@
-#include "platform/dialog_win32.h"
+#include "win32/dialog_win32.h"
 
 #include <commctrl.h>
 
@@ -6,8 +6,7 @@
 #include <exception>
 #include <vector>
 
-#include "app/shared.h"
-#include "platform/win32_handles.h"
+#include "win32/win32_handles.h"
 
 namespace hdq::win {
 namespace {
@@ -15,13 +14,19 @@ std::vector<HWND>& ModelessDialogs() {
     static std::vector<HWND> list;
     return list;
 }
+std::function<void(const std::string&)>& FailureReport() {
+    static std::function<void(const std::string&)> report;
+    return report;
+}
 void LogHandlerFailure(const char* what) {
     try {
-        AppLog().WriteLog(std::string("ERROR: unhandled failure in dialog: ") + what, 0);
+        if (FailureReport()) FailureReport()(std::string("ERROR: unhandled failure in dialog: ") + what);
     } catch (...) {
     }
 }
 }  // namespace
+
+void Dialog::SetFailureReport(std::function<void(const std::string&)> report) { FailureReport() = std::move(report); }
 
 std::string ErrorText(DWORD code) {
     char* buf = nullptr;

@@ -3,6 +3,7 @@
 // `this` travels through WM_INITDIALOG into DWLP_USER; one virtual per message. No exception
 // leaves the dialog procedure: a handler that throws is logged and the message counts as handled.
 #include <windows.h>
+#include <functional>
 #include <string>
 
 namespace hdq::win {
@@ -29,6 +30,10 @@ public:
     void SetChecked(int id, bool on) const { CheckDlgButton(hwnd_, id, on ? BST_CHECKED : BST_UNCHECKED); }
     void Enable(int id, bool on) const { EnableWindow(Item(id), on ? TRUE : FALSE); }
     void EndModal(INT_PTR code);
+
+    // Where a failure caught in a dialog procedure is reported; the program points it at its
+    // log when it starts. Without one the failure is only swallowed.
+    static void SetFailureReport(std::function<void(const std::string&)> report);
 
 protected:
     virtual bool OnInit() { return true; }                          // WM_INITDIALOG

@@ -1,11 +1,11 @@
 #pragma once
-// Writes InTouch-style tagname.x dictionaries for tests and the demo: a 512-byte header, then
+// Writes InTouch-style tagname.x dictionaries for the demo and the tests: a 512-byte header, then
 // one 512-byte record per tag (name at 0..32, description at 33..83, byte 96, trend byte 328).
 #include <cstdint>
 #include <string>
 #include <vector>
 
-namespace hdq::test {
+namespace hdq::tools {
 
 struct TagRecord {
     std::string name;             // up to 33 bytes; longer names are cut
@@ -16,4 +16,4 @@ struct TagRecord {
 
 void WriteTagnameX(const std::string& path, const std::vector<TagRecord>& records, size_t extraTailBytes = 0);
 
-}  // namespace hdq::test
+}  // namespace hdq::tools

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace hdq::test {
+namespace hdq::tools {
 
 // Z:\... form of a Linux path (Wine maps / to Z:), backslashes.
 std::string WinPath(const std::string& unixOrWinPath);
@@ -53,4 +53,4 @@ bool AnswerMessageBox(DWORD pid, const std::string& title, int buttonId, std::st
 // Copies what the screen shows of a window's client area into a 24-bit BMP file.
 bool SaveWindowPicture(HWND window, const std::string& path);
 
-}  // namespace hdq::test
+}  // namespace hdq::tools

@@ -16,9 +16,10 @@
 #include "core/datetime.h"
 #include "driver_win32.h"
 #include "tagnamex_writer.h"
+#include "app/version.h"
 
 using namespace hdq;
-using namespace hdq::test;
+using namespace hdq::tools;
 
 namespace {
 
@@ -86,7 +87,7 @@ int Run(const std::string& folder, int hours, const std::string& picture) {
         std::fprintf(stderr, "could not start the program in %s\n", folder.c_str());
         return 2;
     }
-    const std::string title = "HistData to Brel Qorp Utility v1.0.7 - Interactive ";
+    const std::string title = HDQ_MAIN_WINDOW_TITLE;
     HWND main = FindTopWindowOfProcess(program.Id(), title, 30000);
     if (!main) {
         std::fprintf(stderr, "the main window did not appear\n");

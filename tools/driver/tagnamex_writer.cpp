@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "test_support.h"
+#include "core/files.h"
 
-namespace hdq::test {
+namespace hdq::tools {
 
 void WriteTagnameX(const std::string& path, const std::vector<TagRecord>& records, size_t extraTailBytes) {
     std::string out(512, '\0');
@@ -17,7 +17,7 @@ void WriteTagnameX(const std::string& path, const std::vector<TagRecord>& record
         rec[328] = static_cast<char>(r.trendByte);
         out += rec;
     }
-    WriteFile(path, out + std::string(extraTailBytes, 'x'));
+    fsys::WriteAll(path, out + std::string(extraTailBytes, 'x'));
 }
 
-}  // namespace hdq::test
+}  // namespace hdq::tools
