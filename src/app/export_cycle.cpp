@@ -36,12 +36,9 @@ DateTime CursorFrom(const std::variant<DateTime, std::string>& rangeStart) {
 // A step below one minute would never reach the end of the range, so it ends the cycle.
 int32_t StepFrom(const std::string& duration) {
     if (duration.empty()) throw VrxError(err::InvalidProcedureCall, "Invalid procedure call or argument");
-    const std::string number = duration.substr(0, duration.size() - 1);
-    if (!IsNumeric(number)) throw VrxError(err::TypeMismatch, "Type mismatch");
-    auto step = ToInt32(number);
-    if (!step) throw VrxError(err::Overflow, "Overflow");
-    if (*step < 1) throw VrxError(err::InvalidProcedureCall, "Invalid procedure call or argument");
-    return *step;
+    const int32_t step = ToInt32OrRaise(duration.substr(0, duration.size() - 1));
+    if (step < 1) throw VrxError(err::InvalidProcedureCall, "Invalid procedure call or argument");
+    return step;
 }
 
 bool SelectAllTags() {

@@ -59,6 +59,7 @@ void WriteEnvironmentRecord(const StartupEnvironment& env) {
     log.WriteLog("COMMAND=" + env.commandLine, 2);
     log.WriteLog("THREAD_ID=" + std::to_string(env.threadId), 2);
     log.WriteLog(std::string("TASK_VISIBLE=") + (env.taskVisible ? "True" : "False"), 2);
+    // The key is spelt as the environment records that log readers parse have always spelt it.
     log.WriteLog("TASK_UNATTENTED_APP=False", 2);
     log.WriteLog("HINSTANCE=" + std::to_string(env.instanceHandle), 2);
 }

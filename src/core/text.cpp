@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <limits>
 
+#include "core/error.h"
+
 namespace hdq {
 namespace {
 
@@ -173,6 +175,16 @@ std::optional<int32_t> ToInt32(std::string_view s) {
     if (r < -2147483648.0 || r > 2147483647.0) return std::nullopt;
     return static_cast<int32_t>(r);
 }
+
+template <typename T>
+static T OrRaise(std::string_view s, std::optional<T> (*convert)(std::string_view)) {
+    if (!IsNumeric(s)) throw VrxError(err::TypeMismatch, "Type mismatch");
+    std::optional<T> n = convert(s);
+    if (!n) throw VrxError(err::Overflow, "Overflow");
+    return *n;
+}
+int16_t ToInt16OrRaise(std::string_view s) { return OrRaise<int16_t>(s, &ToInt16); }
+int32_t ToInt32OrRaise(std::string_view s) { return OrRaise<int32_t>(s, &ToInt32); }
 
 int32_t RoundHalfEven(double v) {
     if (std::isnan(v)) return 0;

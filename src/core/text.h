@@ -29,6 +29,10 @@ std::optional<double> ParseNumber(std::string_view s);
 // Rounds half to even, then checks the 16-bit range; nullopt when not numeric or out of range.
 std::optional<int16_t> ToInt16(std::string_view s);
 std::optional<int32_t> ToInt32(std::string_view s);
+// The same for a setting that must be a number: a text that is none raises VrxError 13 "Type
+// mismatch", a number out of range VrxError 6 "Overflow".
+int16_t ToInt16OrRaise(std::string_view s);
+int32_t ToInt32OrRaise(std::string_view s);
 int32_t RoundHalfEven(double v);
 // "TRUE"/"FALSE" in any case, or a number (non-zero is true); nullopt otherwise.
 std::optional<bool> ParseBool(std::string_view s);

@@ -14,13 +14,6 @@ namespace {
 constexpr int32_t kPauseMs = 1000;
 constexpr long kObjectNotSet = 91;
 
-int16_t SettingInt16(const std::string& v) {
-    if (!IsNumeric(v)) throw VrxError(err::TypeMismatch, "Type mismatch");
-    std::optional<int16_t> n = ToInt16(v);
-    if (!n) throw VrxError(err::Overflow, "Overflow");
-    return *n;
-}
-
 bool SettingBool(const std::string& v) {
     std::optional<bool> b = ParseBool(v);
     if (!b) throw VrxError(err::TypeMismatch, "Type mismatch");
@@ -126,7 +119,7 @@ bool FrmDDE::SendRequest() {
     settings_.cacheFolder = cacheFolder_;  // the file's place was fixed with the hour
     requestStartedMs_ = AppClock().TickMs();
     try {
-        hourBoundMs_ = HourBoundMs(SettingInt16(settings_.timeout));
+        hourBoundMs_ = HourBoundMs(ToInt16OrRaise(settings_.timeout));
     } catch (const VrxError&) {
         hourBoundMs_ = HourBoundMs(0);  // SetupDDE reports the bad setting
     }
@@ -139,6 +132,7 @@ bool FrmDDE::SendRequest() {
         } else {
             // Go on regardless: a conversation left open by an earlier request may still
             // carry the write; when none is open the first poke of MakeFiles fails.
+            // "HistDate" as the plants' log readers and the help's table have always matched it.
             Log("Error: Unable to get handle to HistDate through DDE", 0);
         }
         Log("Completed connecting to HISTDATA", 2);
@@ -174,7 +168,7 @@ bool FrmDDE::SetupDDE() {
     try {
         Log("Begin Setup DDE ...", 2);
         channel_.text.clear();
-        channel_.linkTimeout = SettingInt16(settings_.timeout);
+        channel_.linkTimeout = ToInt16OrRaise(settings_.timeout);
         channel_.linkTopic = "histdata|" + settings_.linkTopic;
         channel_.SetLinkMode(LinkMode::Manual);
         Log("=+= Init: " + channel_.linkTopic + ", " + std::to_string(static_cast<int>(channel_.linkMode())) + ", " +

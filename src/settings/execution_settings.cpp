@@ -17,9 +17,7 @@ constexpr int kStyleOk = 0;
 // is told and the field reverts). A number out of range raises the overflow error.
 std::optional<int> FieldNumber(const std::string& text) {
     if (!IsNumeric(text)) return std::nullopt;
-    auto value = ToInt16(text);
-    if (!value) throw VrxError(err::Overflow, "Overflow");
-    return *value;
+    return ToInt16OrRaise(text);
 }
 
 void RejectField(std::string& field, const std::string& key) {

@@ -91,6 +91,8 @@ bool CreateShortcut(const std::string& linkFile, const std::string& target, cons
     if (FAILED(link->SetPath(target.c_str()))) return false;
     if (!workingFolder.empty() && FAILED(link->SetWorkingDirectory(workingFolder.c_str()))) return false;
     if (!arguments.empty() && FAILED(link->SetArguments(arguments.c_str()))) return false;
+    // The description existing start-up shortcuts carry; kept so that a shortcut made by this
+    // version is the same file as one made before.
     if (FAILED(link->SetDescription("ShellLink Sample"))) return false;
     if (!iconPath.empty() && FAILED(link->SetIconLocation(iconPath.c_str(), iconIndex))) return false;
     if (FAILED(link->SetShowCmd(showCmd))) return false;

@@ -118,10 +118,7 @@ std::string TagnameXParser::BytesToString(std::string_view field) { return std::
 void ApplyValidTrendBytes(TagnameXParser& reader, const std::string& value) {
     if (value.empty()) return;
     for (const std::string& piece : Split(value, ':')) {
-        if (!IsNumeric(piece)) throw VrxError(err::TypeMismatch, "Type mismatch");
-        std::optional<int16_t> n = ToInt16(piece);
-        if (!n) throw VrxError(err::Overflow, "Overflow");
-        reader.AddValidTrendedByte(*n);
+        reader.AddValidTrendedByte(ToInt16OrRaise(piece));
     }
 }
 
