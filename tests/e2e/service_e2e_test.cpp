@@ -18,15 +18,6 @@
 namespace hdq::test {
 namespace {
 
-// The INI files in a folder: a program that lost its name would add one of defaults.
-std::vector<std::string> IniFilesIn(const std::string& folder) {
-    std::vector<std::string> inis;
-    for (const std::string& f : FilesIn(folder)) {
-        if (f.size() > 4 && _stricmp(f.c_str() + f.size() - 4, ".ini") == 0) inis.push_back(f);
-    }
-    return inis;
-}
-
 // The hourly file names from the hour of first up to, not including, the hour of LAST_RUN.
 std::vector<std::string> HoursUpTo(const DateTime& first, const std::string& lastRun) {
     std::vector<std::string> names;
@@ -63,13 +54,12 @@ protected:
 
     // Starts the stand-in and the program with these INI values and waits until its service
     // runs; the program's main window is then in main.
-    void Launch(const IniValues& values = {}, const std::string& started = "Running Service Mode",
-                const std::string& exe = "HistDataToQorp.exe") {
+    void Launch(const IniValues& values = {}, const std::string& started = "Running Service Mode") {
         WriteProgramIni(Ini(), standIn, topic, program / "out", values);
         if (!standIn.Running()) {
             ASSERT_TRUE(standIn.Start()) << "the stand-in did not open its window";
         }
-        main = StartProgram(app, program.path(), exe);
+        main = StartProgram(app, program.path());
         ASSERT_NE(nullptr, main) << "no main window; the program is " << (app.Running() ? "running" : "not running");
         ASSERT_TRUE(WaitForActivity(main, {started}, 10000)) << Describe();
     }
@@ -194,16 +184,6 @@ TEST_F(Installed, KilledInTheMiddleOfACatchUpDeliversEveryHourAfterTheNextStart)
     }
     EXPECT_TRUE(CsvFilesIn(program / "cache").empty());
     EXPECT_EQ("", ReadFile(program / "HistDataToQorp.retry"));
-}
-
-TEST_F(Installed, StartedThroughItsShortPathTheProgramKeepsItsIniFile) {
-    char shortPath[MAX_PATH] = {};
-    ASSERT_GT(GetShortPathNameA((program / "HistDataToQorp.exe").c_str(), shortPath, MAX_PATH), 0u);
-    const std::string shortName = std::string(shortPath).substr(std::string(shortPath).find_last_of('\\') + 1);
-    ASSERT_NE("HistDataToQorp.exe", shortName) << "no short name to start by";
-    ASSERT_NO_FATAL_FAILURE(Launch({}, "Running Service Mode", shortName));
-    EXPECT_FALSE(IsWindowVisible(main));
-    EXPECT_EQ((std::vector<std::string>{"HistDataToQorp.ini"}), IniFilesIn(program.path()));
 }
 
 TEST_F(Installed, OutputShareThatComesAfterTheStartIsWaitedForAndTheServiceStartsByItself) {

@@ -34,8 +34,8 @@ void WriteProgramIni(const std::string& iniPath, const StandIn& standIn, const s
     WriteFile(iniPath, text);
 }
 
-HWND StartProgram(Process& app, const std::string& programFolder, const std::string& exeName) {
-    if (!app.Start(programFolder + "\\" + exeName, "", programFolder)) return nullptr;
+HWND StartProgram(Process& app, const std::string& programFolder) {
+    if (!app.Start(programFolder + "\\HistDataToQorp.exe", "", programFolder)) return nullptr;
     return FindTopWindowOfProcess(app.Id(), kMainWindowTitle, 15000);
 }
 

@@ -25,7 +25,7 @@ std::string InstallProgram(const TempFolder& programFolder);
 void WriteProgramIni(const std::string& iniPath, const StandIn& standIn, const std::string& topic,
                      const std::string& outFolder, const IniValues& values = {});
 // Starts the installed program in its folder; its main window, nullptr when none opened.
-HWND StartProgram(Process& app, const std::string& programFolder, const std::string& exeName = "HistDataToQorp.exe");
+HWND StartProgram(Process& app, const std::string& programFolder);
 
 
 // The names of the *.csv files in folder (letter case ignored, as on Windows), sorted.
