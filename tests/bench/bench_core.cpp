@@ -166,24 +166,14 @@ void FilterKeystrokeScanningAll(benchmark::State& state) {
     if (box.selection.ShownCount() == 0) state.SkipWithError("the filter found nothing");
 }
 
-void FilterKeystrokeTypingOn(benchmark::State& state) {
+// The keystroke that turns the box's text `before` into `typed`.
+void FilterKeystrokeFrom(benchmark::State& state, const char* before, const char* typed) {
     FilterBox box;
     for (auto _ : state) {
         state.PauseTiming();
-        box.selection.SetFilterText("t");
+        box.selection.SetFilterText(before);
         state.ResumeTiming();
-        box.selection.SetFilterText("ti");
-        benchmark::DoNotOptimize(box.selection.ShownCount());
-    }
-}
-
-void FilterKeystrokeClearing(benchmark::State& state) {
-    FilterBox box;
-    for (auto _ : state) {
-        state.PauseTiming();
-        box.selection.SetFilterText("tic2");
-        state.ResumeTiming();
-        box.selection.SetFilterText("");
+        box.selection.SetFilterText(typed);
         benchmark::DoNotOptimize(box.selection.ShownCount());
     }
 }
@@ -213,6 +203,6 @@ BENCHMARK(ReadTagnameXFile)->Unit(benchmark::kMillisecond);
 BENCHMARK(AddAllWithHashSet)->Unit(benchmark::kMillisecond);
 BENCHMARK(AddAllWithScanPerTag)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(FilterKeystrokeScanningAll)->Unit(benchmark::kMillisecond);
-BENCHMARK(FilterKeystrokeTypingOn)->Unit(benchmark::kMillisecond);
-BENCHMARK(FilterKeystrokeClearing)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(FilterKeystrokeFrom, TypingOn, "t", "ti")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(FilterKeystrokeFrom, Clearing, "tic2", "")->Unit(benchmark::kMillisecond);
 BENCHMARK(PlainSubstringScan)->Unit(benchmark::kMillisecond);
