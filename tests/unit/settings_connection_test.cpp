@@ -12,6 +12,8 @@ namespace {
 
 class ConnectionSettingsTest : public ::testing::Test {
 protected:
+    ConnectionSettingsTest() { AppMsgBox().SetShower(&shower); }
+    ~ConnectionSettingsTest() override { AppMsgBox().SetShower(nullptr); }
     static std::string Stored(const std::string& key) { return AppConfig().item(key); }
     static std::vector<std::string> StoredTagList() {
         std::vector<std::string> tags;
@@ -21,6 +23,7 @@ protected:
         return tags;
     }
     test::AppSandbox sb;
+    test::RecordingShower shower;
     ConnectionSettings settings;
 };
 
@@ -48,6 +51,7 @@ TEST_F(ConnectionSettingsTest, AStoredChoiceOutlivesAMissingDictionaryAndIsNever
     ASSERT_TRUE(settings.Apply(f));
     ASSERT_TRUE(settings.Save(f));
     ASSERT_TRUE(AppConfig().ReadConfig());  // what the file now holds
+    EXPECT_EQ(std::vector<std::string>{"Saved successfully"}, shower.prompts);
     EXPECT_EQ(chosen, StoredTagList());
     EXPECT_EQ("FALSE", Stored("SELECTALLTAGS"));
 
