@@ -28,9 +28,7 @@ TEST(FileBrowserSave, ABlankSelectedFolderHandsBackTheOldValuesAsCancelDoes) {
     for (const char* typed : {"", "   "}) {
         FileBrowserState state;
         state.OldFolder = "C:\\App\\tagname.x";
-        state.Init();
         state.OldFile = "tagname.x";
-        state.BeginShow();
         state.Save(typed, "chosen.x");
         EXPECT_EQ(kBrowserCancelled, state.Response) << '"' << typed << '"';
         EXPECT_EQ("C:\\App\\tagname.x", state.NewFolder);

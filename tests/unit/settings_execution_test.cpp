@@ -68,16 +68,5 @@ TEST_F(ExecutionSettingsTest, AnOutOfRangeFieldIsNamedAndNothingOfThatApplyIsSto
     }
 }
 
-TEST_F(ExecutionSettingsTest, TextThatIsNoNumberRevertsToTheStoredValueAndTheOtherFieldsApply) {
-    ExecutionFields f = Fields("ten", "30");
-    ASSERT_EQ("", ExecutionSettings::ApplySettings(f));
-    EXPECT_EQ("0", f.minutes);
-    EXPECT_EQ("0", Stored("MINUTES_AFTER_HOUR"));
-    EXPECT_EQ("30", Stored("KEEP_LOGS_FOR"));
-    EXPECT_EQ(std::vector<std::string>{"Invalid value provided for 'MINUTES_AFTER_HOUR'. Will use previous value.|48|"
-                                       "Validation failed"},
-              shower.calls);
-}
-
 }  // namespace
 }  // namespace hdq

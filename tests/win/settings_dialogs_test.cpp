@@ -130,17 +130,20 @@ TEST_F(SettingsDialogTest, BrowseButtonsOpenTheBrowserUnderTheirTitlesAndApplyKe
     const struct {
         int button, field;
         const char *title, *key, *logPrefix;
-        bool save;
+        const char* typed;  // into "Selected Folder" before Save; nullptr: Cancel
         std::string after;
     } cases[] = {
         {IDC_btnBrowseCSV, IDC_txtOutputFolder, "Select Output Folder for CSV", "OUTPUT_FOLDER",
-         "Output CSV folder: ", false, sb.folder()},
+         "Output CSV folder: ", nullptr, sb.folder()},
         {IDC_btnBrowseHistData, IDC_txtHistDataFolder, "Locate HISTDATA.EXE File", "DDE_HISTDATA_FOLDER",
-         "HISTDATA.exe folder: ", true, picked},
-        {IDC_btnBrowseLGH, IDC_txtLGH_Folder, "Locate *.LGH Files", "DDE_LGH_FOLDER", "LGH Data file folder: ", true,
-         picked},
+         "HISTDATA.exe folder: ", picked.c_str(), picked},
+        {IDC_btnBrowseLGH, IDC_txtLGH_Folder, "Locate *.LGH Files", "DDE_LGH_FOLDER", "LGH Data file folder: ",
+         picked.c_str(), picked},
         {IDC_btnBrowseTagname, IDC_txtTagnameFolder, "Locate *.x File (default tagname.x)", "DDE_TAGNAME_FILE",
-         "Tagname file: ", true, picked + "\\tagname.x"},
+         "Tagname file: ", picked.c_str(), picked + "\\tagname.x"},
+        // Saved with the box emptied: the field keeps its value.
+        {IDC_btnBrowseCSV, IDC_txtOutputFolder, "Select Output Folder for CSV", "OUTPUT_FOLDER",
+         "Output CSV folder: ", "", sb.folder()},
     };
     for (const char* key : {"OUTPUT_FOLDER", "DDE_HISTDATA_FOLDER", "DDE_LGH_FOLDER"}) sb.Set(key, sb.folder());
     sb.Set("DDE_TAGNAME_FILE", sb / "tagname.x");  // opens in the file's folder
@@ -149,8 +152,9 @@ TEST_F(SettingsDialogTest, BrowseButtonsOpenTheBrowserUnderTheirTitlesAndApplyKe
     sb.Set("TAGNAME_1", "FT101");
     HWND dlg = Open(std::make_unique<CustomConfigDialog>(), IDD_CustomConfig);
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.title);
-        visit = {"<no browser>", "", picked, c.save};
+        SCOPED_TRACE(std::string(c.title) + " typed " + (c.typed ? c.typed : "<cancel>"));
+        visit = {"<no browser>", "", c.typed ? c.typed : "", c.typed != nullptr};
+        activity.lines.clear();
         const UINT_PTR timer = SetTimer(nullptr, 0, 50, &AnswerBrowser);
         Press(dlg, c.button);
         KillTimer(nullptr, timer);
