@@ -5,6 +5,7 @@
 #include "app/globals.h"
 #include "app/shared.h"
 #include "settings/file_browser_dialog_win32.h"
+#include "settings/settings_outcome.h"
 #include "settings/settings_res.h"
 #include "settings/tag_selection_dialog_win32.h"
 
@@ -42,6 +43,8 @@ INT_PTR CustomConfigDialog::Show(HWND owner) { return ShowModal(owner, IDD_Custo
 bool CustomConfigDialog::OnInit() {
     AddTooltips();
     SetProcessAllTags(ConnectionSettings::StoredSelectAllTags());
+    settings_.LoadFilterTags();
+    InitTagSelection();
     ConnectionFields fields = ReadFields();
     const bool refreshed = ConnectionSettings::RefreshFromConfig(fields);
     ShowFields(fields);  // the fields read before a failure are shown all the same
@@ -93,17 +96,14 @@ void CustomConfigDialog::SetProcessAllTags(bool on) {
 }
 
 void CustomConfigDialog::CheckTagnameFile() {
-    if (FileExists(ItemText(IDC_txtTagnameFolder))) {
-        Enable(IDC_chkProcessAllTags, true);
-        InitTagSelection();
-    } else {
-        // The tables keep what they hold, so a half-typed path loses nothing.
-        Enable(IDC_chkProcessAllTags, false);
-    }
+    // The tables keep what they hold while the file is missing, so a half-typed path loses
+    // nothing; only another dictionary refills the left list of the tag selection.
+    const auto check = settings_.CheckTagnameFile(ItemText(IDC_txtTagnameFolder));
+    Enable(IDC_chkProcessAllTags, check != ConnectionSettings::TagFileCheck::Missing);
+    if (check == ConnectionSettings::TagFileCheck::Reloaded) InitTagSelection();
 }
 
 void CustomConfigDialog::InitTagSelection() {
-    settings_.LoadTagLists(ItemText(IDC_txtTagnameFolder));
     selection_.SetAllTagList(&settings_.AllTagsTable());
     selection_.SetFilterTagList(&settings_.FilterTagsTable());
     selection_.Init();
@@ -139,19 +139,9 @@ void CustomConfigDialog::BrowseTagnameFile() {
 
 void CustomConfigDialog::OnCommand(int id, int notifyCode, HWND) {
     switch (id) {
-    case IDC_btnApply: {
-        ConnectionFields f = ReadFields();
-        settings_.Apply(f);
-        SetProcessAllTags(f.processAllTags);
-        break;
-    }
-    case IDC_btnSave: {
-        ConnectionFields f = ReadFields();
-        settings_.Save(f);
-        SetProcessAllTags(f.processAllTags);
-        break;
-    }
-    case IDC_btnHelp: ConnectionSettings::Help(); break;
+    case IDC_btnApply: settings_.Apply(ReadFields()); break;
+    case IDC_btnSave: settings_.Save(ReadFields()); break;
+    case IDC_btnHelp: ShowHelpPage("connection"); break;
     case IDC_btnClose:
     case IDCANCEL: EndModal(IDCANCEL); break;
     case IDC_chkProcessAllTags:

@@ -6,6 +6,7 @@
 #include "app/globals.h"
 #include "app/shared.h"
 #include "settings/settings_outcome.h"
+#include "core/files.h"
 #include "core/text.h"
 #include "tagdict/tagnamex.h"
 
@@ -13,6 +14,10 @@ namespace hdq {
 namespace {
 
 std::string TagKey(long n) { return "TAGNAME_" + std::to_string(n); }
+
+constexpr char kNoTagsChosen[] =
+    "No tags are chosen. Choose them with \"Configure which Tags to Collect\", or tick \"Collect Data for All "
+    "Trended Tags in Tagname File\".";
 }  // namespace
 
 ConnectionSettings::ConnectionSettings() {
@@ -42,29 +47,43 @@ bool ConnectionSettings::RefreshFromConfig(ConnectionFields& fields) {
     }
 }
 
-void ConnectionSettings::LoadTagLists(const std::string& tagnameFile) {
+void ConnectionSettings::LoadAllTags(const std::string& tagnameFile) {
     try {
         allTags_.RemoveAll();
-        {
-            auto reader = std::make_unique<TagnameXParser>(AppConfig().item("VERBOSITY"), &AppLog());
-            ApplyValidTrendBytes(*reader, AppConfig().item("VALIDTRENDBYTES"));
-            reader->ReadTAGNAMEXfile(tagnameFile);
-            allTags_.RemoveAll();
-            long counter = 1;
-            while (!reader->Eof()) {
-                allTags_.Add(TagKey(counter), reader->CurrentTAG());
-                reader->MoveNext();
-                ++counter;
-            }
+        auto reader = std::make_unique<TagnameXParser>(AppConfig().item("VERBOSITY"), &AppLog());
+        ApplyValidTrendBytes(*reader, AppConfig().item("VALIDTRENDBYTES"));
+        reader->ReadTAGNAMEXfile(tagnameFile);
+        allTags_.RemoveAll();
+        long counter = 1;
+        while (!reader->Eof()) {
+            allTags_.Add(TagKey(counter), reader->CurrentTAG());
+            reader->MoveNext();
+            ++counter;
         }
+    } catch (const std::exception&) {
+        // A dictionary that cannot be read, or a duplicate tag name, leaves what was read.
+    }
+}
+
+void ConnectionSettings::LoadFilterTags() {
+    try {
         filterTags_.RemoveAll();
         VRXConfiguration& config = AppConfig();
         for (long counter = 1; config.ItemExists(TagKey(counter)); ++counter) {
             filterTags_.Add(TagKey(counter), config.item(TagKey(counter)));
         }
     } catch (const std::exception&) {
-        // A dictionary that cannot be read, or a duplicate tag name, leaves what was read.
+        // A tag listed twice by hand stops the list there; Apply then stores what was read.
     }
+}
+
+ConnectionSettings::TagFileCheck ConnectionSettings::CheckTagnameFile(const std::string& tagnameFile) {
+    if (!FileExists(tagnameFile)) return TagFileCheck::Missing;
+    const std::string name = ToLower(tagnameFile);
+    if (name == loadedTagFile_) return TagFileCheck::Unchanged;
+    LoadAllTags(tagnameFile);
+    loadedTagFile_ = name;
+    return TagFileCheck::Reloaded;
 }
 
 void ConnectionSettings::RemoveTagKeys() {
@@ -94,7 +113,8 @@ bool ConnectionSettings::SaveFilterTags() {
     }
 }
 
-bool ConnectionSettings::ApplySettings(ConnectionFields& fields) {
+std::string ConnectionSettings::ApplySettings(const ConnectionFields& fields) {
+    if (!fields.processAllTags && filterTags_.Count() == 0) return kNoTagsChosen;
     try {
         VRXConfiguration& config = AppConfig();
         config.setItem("DDE_LINKTOPIC", Trim(fields.linkTopic));
@@ -106,38 +126,24 @@ bool ConnectionSettings::ApplySettings(ConnectionFields& fields) {
         if (fields.processAllTags) {
             config.setItem("SELECTALLTAGS", "TRUE");
             RemoveTagKeys();
-        } else if (SaveFilterTags()) {
-            config.setItem("SELECTALLTAGS", "FALSE");
         } else {
-            fields.processAllTags = true;
-            config.setItem("SELECTALLTAGS", "TRUE");
+            if (!SaveFilterTags()) return kUnableToApply;
+            config.setItem("SELECTALLTAGS", "FALSE");
         }
-        return true;
+        return std::string();
     } catch (const std::exception&) {
-        return false;
+        return kUnableToApply;
     }
 }
 
-void ConnectionSettings::Apply(ConnectionFields& fields) { ReportApply(ApplySettings(fields)); }
+bool ConnectionSettings::Apply(const ConnectionFields& fields) { return ReportApply(ApplySettings(fields)); }
 
-void ConnectionSettings::Save(ConnectionFields& fields) {
-    if (!ReportApply(ApplySettings(fields))) return;
+bool ConnectionSettings::Save(const ConnectionFields& fields) {
+    if (!ReportApply(ApplySettings(fields))) return false;
     SaveAndReport();
     AppLog().WriteLog("Saved configuration:", 2);
     AppConfig().dumpConfiguration();
-}
-
-bool ConnectionSettings::ShowHelp() {
-    try {
-        OpenHelpTopic(AppConfig().item("HELPTOPIC"));
-        return true;
-    } catch (const std::exception&) {
-        return false;
-    }
-}
-
-void ConnectionSettings::Help() {
-    if (!ShowHelp()) AppMsgBox().VrxMsgBox("Unable to display help", kStyleExclamation);
+    return true;
 }
 
 std::string TagFileBrowseStart(const std::string& fieldText) {
@@ -148,7 +154,7 @@ std::string TagFileBrowseStart(const std::string& fieldText) {
 }
 
 std::string TagFileFromBrowse(const std::string& folder, const std::string& file) {
-    return folder + (file.empty() ? std::string("\\tagname.x") : "\\" + file);
+    return fsys::WithBackslash(folder) + (file.empty() ? std::string("tagname.x") : file);
 }
 
 }  // namespace hdq

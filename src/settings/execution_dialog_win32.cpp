@@ -1,7 +1,7 @@
 #include "settings/execution_dialog_win32.h"
 
+#include "settings/settings_outcome.h"
 #include "settings/settings_res.h"
-#include "settings/shelllink_win32.h"
 
 namespace hdq {
 
@@ -59,10 +59,10 @@ void CustomAdvConfigDialog::OnCommand(int id, int, HWND) {
         ShowTextFields(f);
         break;
     }
-    case IDC_btnHelp: ExecutionSettings::Help(); break;
+    case IDC_btnHelp: ShowHelpPage("execution"); break;
     case IDC_btnClose:
     case IDCANCEL: EndModal(IDCANCEL); break;
-    case IDC_btnStartup: AddProgramToStartup(hwnd()); break;
+    case IDC_btnStartup: AddProgramToStartup(hwnd(), startup_); break;
     default: break;
     }
 }

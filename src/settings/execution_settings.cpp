@@ -1,29 +1,47 @@
 #include "settings/execution_settings.h"
 
-#include <algorithm>
 #include <exception>
 
 #include "app/globals.h"
 #include "app/shared.h"
 #include "settings/settings_outcome.h"
-#include "core/error.h"
 #include "core/text.h"
 
 namespace hdq {
 namespace {
 constexpr int kStyleOk = 0;
 
-// The field's number rounded half to even into 16 bits. nullopt: not a number (the operator
-// is told and the field reverts). A number out of range raises the overflow error.
-std::optional<int> FieldNumber(const std::string& text) {
-    if (!IsNumeric(text)) return std::nullopt;
-    return ToInt16OrRaise(text);
-}
+struct Range {
+    const char* key;
+    int low, high;
+    const char* outOfRange;
+};
+constexpr Range kMinutes{"MINUTES_AFTER_HOUR", 0, 59, "Minutes after the hour must be between 0 and 59"};
+// The log retention keeps logs for at least 7 and at most 1000 days whatever is stored, so the
+// form accepts only what will really happen.
+constexpr Range kKeepDays{"KEEP_LOGS_FOR", 7, 1000, "Days to keep logs must be between 7 and 1000"};
+constexpr char kLevelOutOfRange[] = "Level of detail to log must be Normal, Medium or High";
 
 void RejectField(std::string& field, const std::string& key) {
     AppMsgBox().VrxMsgBox("Invalid value provided for '" + key + "'. Will use previous value.", kStyleExclamation,
                           std::string("Validation failed"));
     field = AppConfig().item(key);
+}
+
+// The field's number rounded half to even. nullopt with `failure` empty: not a number (the
+// operator is told, the field reverts and nothing of it is stored); with `failure` set: out of
+// range.
+std::optional<int> FieldNumber(std::string& field, const Range& range, std::string& failure) {
+    if (!IsNumeric(field)) {
+        RejectField(field, range.key);
+        return std::nullopt;
+    }
+    auto value = ToInt16(field);
+    if (!value || *value < range.low || *value > range.high) {
+        failure = range.outOfRange;
+        return std::nullopt;
+    }
+    return *value;
 }
 }  // namespace
 
@@ -48,23 +66,21 @@ void ExecutionSettings::Load(ExecutionFields& fields) {
     if (!RefreshFromConfig(fields)) AppMsgBox().VrxMsgBox("Failed to refresh UI from CONFIG", kStyleOk);
 }
 
-bool ExecutionSettings::ApplySettings(ExecutionFields& fields) {
+std::string ExecutionSettings::ApplySettings(ExecutionFields& fields) {
     try {
+        std::string failure;
+        const auto minutes = FieldNumber(fields.minutes, kMinutes, failure);
+        if (!failure.empty()) return failure;
+        const auto days = FieldNumber(fields.keepLogDays, kKeepDays, failure);
+        if (!failure.empty()) return failure;
+        if (fields.verbosityIndex < 0 || fields.verbosityIndex >= kVerbosityItemCount) return kLevelOutOfRange;
         VRXConfiguration& config = AppConfig();
-        if (auto minutes = FieldNumber(fields.minutes)) {
-            config.setItem("MINUTES_AFTER_HOUR", std::to_string(std::clamp(*minutes, 0, 59)));
-        } else {
-            RejectField(fields.minutes, "MINUTES_AFTER_HOUR");
-        }
-        if (auto days = FieldNumber(fields.keepLogDays)) {
-            config.setItem("KEEP_LOGS_FOR", std::to_string(std::max(*days, 1)));
-        } else {
-            RejectField(fields.keepLogDays, "KEEP_LOGS_FOR");
-        }
+        if (minutes) config.setItem(kMinutes.key, std::to_string(*minutes));
+        if (days) config.setItem(kKeepDays.key, std::to_string(*days));
         config.setItem("VERBOSITY", std::to_string(fields.verbosityIndex));
-        return true;
+        return std::string();
     } catch (const std::exception&) {
-        return false;
+        return kUnableToApply;
     }
 }
 
@@ -73,16 +89,6 @@ void ExecutionSettings::Apply(ExecutionFields& fields) { ReportApply(ApplySettin
 void ExecutionSettings::Save(ExecutionFields& fields) {
     if (!ReportApply(ApplySettings(fields))) return;
     SaveAndReport();
-}
-
-void ExecutionSettings::Help() {
-    bool shown = false;
-    try {
-        OpenHelpTopic(AppConfig().item("HELPTOPIC"));
-        shown = true;
-    } catch (const std::exception&) {
-    }
-    if (!shown) AppMsgBox().VrxMsgBox("Unable to display help", kStyleExclamation);
 }
 
 }  // namespace hdq

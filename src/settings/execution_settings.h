@@ -23,13 +23,13 @@ public:
     // later fields left as they were.
     static bool RefreshFromConfig(ExecutionFields& fields);
     // A field that is not numeric gets the validation message and its stored value back, and
-    // does not fail the apply; a number that does not fit 16 bits fails it after the fields
-    // before it were stored.
-    static bool ApplySettings(ExecutionFields& fields);
+    // does not fail the apply. A number outside the range the program can use fails it with a
+    // message naming the field, and then nothing is stored. Returns that message, empty when
+    // applied.
+    static std::string ApplySettings(ExecutionFields& fields);
 
     static void Apply(ExecutionFields& fields);
     static void Save(ExecutionFields& fields);
-    static void Help();
 };
 
 }  // namespace hdq

@@ -1,5 +1,7 @@
 #include "settings/file_browser.h"
 
+#include "core/text.h"
+
 namespace hdq {
 
 void FileBrowserState::Init() {
@@ -14,6 +16,12 @@ void FileBrowserState::BeginShow() {
 }
 
 void FileBrowserState::Save(const std::string& selectedFolderText, const std::string& selectedFile) {
+    // An empty box (the start was a file, or a folder that could not be opened) would blank
+    // the caller's field: the field keeps its value, as after Cancel.
+    if (Trim(selectedFolderText).empty()) {
+        Cancel();
+        return;
+    }
     NewFolder = selectedFolderText;
     NewFile = selectedFile;
     Response = kBrowserSaved;

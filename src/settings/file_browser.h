@@ -25,6 +25,7 @@ struct FileBrowserState {
 
     // The dialog's load: NewFolder cleared, Response 0 until Save or Cancel.
     void BeginShow();
+    // With a blank "Selected Folder" box this answers as Cancel does.
     void Save(const std::string& selectedFolderText, const std::string& selectedFile);
     void Cancel();
 

@@ -13,7 +13,8 @@ void ShowConnectionSettings(HWND owner) {
 }
 
 void ShowExecutionSettings(HWND owner) {
-    CustomAdvConfigDialog dialog;
+    ShellStartupFolders startup;
+    CustomAdvConfigDialog dialog(startup);
     dialog.Show(owner);
 }
 

@@ -5,9 +5,9 @@
 
 namespace hdq {
 
-bool ReportApply(bool applied) {
-    if (!applied) AppMsgBox().VrxMsgBox("Unable to apply settings", kStyleExclamation);
-    return applied;
+bool ReportApply(const std::string& failure) {
+    if (!failure.empty()) AppMsgBox().VrxMsgBox(failure, kStyleExclamation);
+    return failure.empty();
 }
 
 void SaveAndReport() {
@@ -16,6 +16,10 @@ void SaveAndReport() {
     } else {
         AppMsgBox().VrxMsgBox("Saved successfully", kStyleInformation);
     }
+}
+
+void ShowHelpPage(const std::string& topic) {
+    if (!OpenHelpTopic(topic)) AppMsgBox().VrxMsgBox("Unable to display help", kStyleExclamation);
 }
 
 }  // namespace hdq

@@ -53,6 +53,8 @@
 #define IDC_Command1 2304
 #define IDC_btnAddAll 2305
 #define IDC_btnRemoveAll 2306
+#define IDC_txtFilter 2307   // narrows lstAllTags as the operator types
+#define IDC_lblChosen 2308   // how many tags are chosen
 
 // CommonFileBrowser.
 #define IDC_Label4 2400

@@ -7,8 +7,10 @@
 #include <utility>
 
 #include "app/globals.h"
+#include "app/shared.h"
 #include "core/files.h"
 #include "core/text.h"
+#include "win32/win32_handles.h"
 
 namespace hdq {
 namespace {
@@ -78,44 +80,99 @@ bool GetSpecialFolder(HWND owner, int folder, std::string& path) {
     return true;
 }
 
-bool CreateShortcut(const std::string& linkFile, const std::string& target, const std::string& workingFolder,
-                    const std::string& arguments, const std::string& iconPath, int iconIndex, int showCmd) {
-    if (linkFile.empty() || target.empty()) return false;
+HRESULT CreateShortcut(const std::string& linkFile, const std::string& target, const std::string& workingFolder,
+                       const std::string& arguments, const std::string& iconPath, int iconIndex, int showCmd) {
+    if (linkFile.empty() || target.empty()) return E_INVALIDARG;
     ComScope com;
     ComPtr<IShellLinkA> link;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                reinterpret_cast<void**>(link.out()))))
-        return false;
+    HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                  reinterpret_cast<void**>(link.out()));
+    if (FAILED(hr)) return hr;
     ComPtr<IPersistFile> file;
-    if (FAILED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.out())))) return false;
-    if (FAILED(link->SetPath(target.c_str()))) return false;
-    if (!workingFolder.empty() && FAILED(link->SetWorkingDirectory(workingFolder.c_str()))) return false;
-    if (!arguments.empty() && FAILED(link->SetArguments(arguments.c_str()))) return false;
+    if (FAILED(hr = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.out())))) return hr;
+    if (FAILED(hr = link->SetPath(target.c_str()))) return hr;
+    if (!workingFolder.empty() && FAILED(hr = link->SetWorkingDirectory(workingFolder.c_str()))) return hr;
+    if (!arguments.empty() && FAILED(hr = link->SetArguments(arguments.c_str()))) return hr;
     // The description existing start-up shortcuts carry; kept so that a shortcut made by this
     // version is the same file as one made before.
-    if (FAILED(link->SetDescription("ShellLink Sample"))) return false;
-    if (!iconPath.empty() && FAILED(link->SetIconLocation(iconPath.c_str(), iconIndex))) return false;
-    if (FAILED(link->SetShowCmd(showCmd))) return false;
+    if (FAILED(hr = link->SetDescription("ShellLink Sample"))) return hr;
+    if (!iconPath.empty() && FAILED(hr = link->SetIconLocation(iconPath.c_str(), iconIndex))) return hr;
+    if (FAILED(hr = link->SetShowCmd(showCmd))) return hr;
     // Resolve only refreshes the link's cached target data; a link that has never been saved
     // has nothing to refresh yet and some shells refuse it, which must not cost the shortcut.
     link->Resolve(nullptr, SLR_UPDATE);
     const std::wstring wide = Widen(linkFile);
-    return SUCCEEDED(file->Save(wide.c_str(), FALSE));
+    hr = file->Save(wide.c_str(), FALSE);
+    return FAILED(hr) ? hr : S_OK;
 }
 
-std::string StartupLinkPath(HWND owner) {
-    std::string startup;
-    if (!GetSpecialFolder(owner, kCommonStartupFolder, startup)) return std::string();
-    return fsys::WithBackslash(startup) + fsys::ExeName() + ".lnk";
+std::string ShellStartupFolders::AllUsers(HWND owner) const {
+    std::string path;
+    return GetSpecialFolder(owner, kCommonStartupFolder, path) ? path : std::string();
 }
 
-void AddProgramToStartup(HWND owner) {
-    const std::string folder = fsys::WithBackslash(ProgramFolder());
-    const std::string link = StartupLinkPath(owner);
-    if (link.empty()) return;
-    const std::string target = folder + fsys::ExeName() + ".exe";
-    CreateShortcut(link, target, folder, std::string(), target, 1, kShowMinNoActive);
-    LogActivity("Added program shortcut to startup folder.", 0);
+std::string ShellStartupFolders::CurrentUser(HWND owner) const {
+    std::string path;
+    return GetSpecialFolder(owner, kUserStartupFolder, path) ? path : std::string();
+}
+
+namespace {
+
+// The "ERROR (n): text" line for a failed write, and the reason for the operator.
+std::string LogWriteFailure(HRESULT hr) {
+    const DWORD code = HRESULT_FACILITY(hr) == FACILITY_WIN32 ? HRESULT_CODE(hr) : static_cast<DWORD>(hr);
+    std::string text = Trim(win::ErrorText(code));
+    if (text.empty()) text = "The shortcut could not be written.";
+    LogActivity("ERROR (" + std::to_string(code) + "): " + text, 0);
+    return text;
+}
+
+// Writes the shortcut into `folder`; "" when written, else the reason. Logs either way.
+std::string WriteStartupLink(const std::string& folder) {
+    if (folder.empty()) {
+        const std::string reason = "Windows names no such Startup folder.";
+        LogActivity("Error: Unable to add program shortcut to startup folder: " + reason, 0);
+        return reason;
+    }
+    const std::string program = fsys::WithBackslash(ProgramFolder());
+    const std::string target = program + fsys::ExeName() + ".exe";
+    const std::string link = fsys::WithBackslash(folder) + fsys::ExeName() + ".lnk";
+    const HRESULT hr = CreateShortcut(link, target, program, std::string(), target, 1, kShowMinNoActive);
+    if (SUCCEEDED(hr)) {
+        LogActivity("Added program shortcut to startup folder " + folder, 0);
+        return std::string();
+    }
+    const std::string reason = LogWriteFailure(hr);
+    LogActivity("Error: Unable to add program shortcut to startup folder " + folder, 0);
+    return reason;
+}
+
+constexpr int kYesNoExclamation = MB_YESNO | MB_ICONEXCLAMATION;
+
+}  // namespace
+
+bool AddProgramToStartup(HWND owner, const StartupFolders& folders) {
+    const std::string allUsers = folders.AllUsers(owner);
+    const std::string refused = WriteStartupLink(allUsers);
+    if (refused.empty()) return true;
+    const std::string own = folders.CurrentUser(owner);
+    const std::string where = allUsers.empty() ? std::string() : " (" + allUsers + ")";
+    if (own.empty()) {
+        AppMsgBox().VrxMsgBox("The shortcut could not be added to the Startup folder for all users" + where + ":\r\n" +
+                                  refused,
+                              MB_ICONEXCLAMATION);
+        return false;
+    }
+    const int answer = AppMsgBox().VrxMsgBox("The shortcut could not be added to the Startup folder for all users" +
+                                                 where + ":\r\n" + refused +
+                                                 "\r\n\r\nAdd it to your own Startup folder instead?\r\n" + own,
+                                             kYesNoExclamation);
+    if (answer != IDYES) return false;
+    const std::string failed = WriteStartupLink(own);
+    if (failed.empty()) return true;
+    AppMsgBox().VrxMsgBox("The shortcut could not be added to your Startup folder (" + own + "):\r\n" + failed,
+                          MB_ICONEXCLAMATION);
+    return false;
 }
 
 }  // namespace hdq

@@ -1,8 +1,10 @@
 #include "settings/tag_selection_dialog_win32.h"
 
+#include <algorithm>
 #include <exception>
 
 #include "app/globals.h"
+#include "win32/win32_handles.h"
 #include "settings/settings_res.h"
 
 namespace hdq {
@@ -19,7 +21,7 @@ private:
     HCURSOR previous_;
 };
 
-// Redrawing after each of tens of thousands of appends would take seconds.
+// Holds a list's drawing off while it changes; it is drawn once, afterwards.
 class RedrawOff {
 public:
     explicit RedrawOff(HWND list) : list_(list) { SendMessageA(list_, WM_SETREDRAW, FALSE, 0); }
@@ -33,24 +35,112 @@ public:
 private:
     HWND list_;
 };
+
+// A device context of a window, released with it.
+class WindowDC {
+public:
+    explicit WindowDC(HWND window) : window_(window), dc_(GetDC(window)) {}
+    ~WindowDC() {
+        if (dc_) ReleaseDC(window_, dc_);
+    }
+    WindowDC(const WindowDC&) = delete;
+    WindowDC& operator=(const WindowDC&) = delete;
+    HDC get() const { return dc_; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
+constexpr int kTextMargin = 2;  // pixels left of the text in a row
 }  // namespace
 
 INT_PTR SelectTagsDialog::Show(HWND owner) { return ShowModal(owner, IDD_frmSelectTags); }
 
 bool SelectTagsDialog::OnInit() {
-    FillList(IDC_lstAllTags, selection_.AllTags(), 0);
-    FillList(IDC_lstFilterTags, selection_.FilterTags(), 0);
+    // Owner-drawn rows are as high as the dialog's font, as plain list rows would be.
+    HFONT font = reinterpret_cast<HFONT>(SendMessageA(hwnd(), WM_GETFONT, 0, 0));
+    {
+        WindowDC dc(hwnd());
+        HGDIOBJ old = SelectObject(dc.get(), font);
+        TEXTMETRICA tm{};
+        GetTextMetricsA(dc.get(), &tm);
+        SelectObject(dc.get(), old);
+        for (int id : {IDC_lstAllTags, IDC_lstFilterTags}) {
+            SendMessageA(Item(id), LB_SETITEMHEIGHT, 0, MAKELPARAM(tm.tmHeight, 0));
+        }
+    }
+    selection_.SetFilterText(std::string());  // the filter box opens empty
+    SetScrollExtent();
+    ShowShownTags();
+    ShowChosenTags();
     return true;
 }
 
-void SelectTagsDialog::FillList(int id, const std::vector<std::string>& items, size_t from) {
+void SelectTagsDialog::SetScrollExtent() {
+    // One extent for both lists, from the widest name either can show, so no name is cut.
+    WindowDC dc(hwnd());
+    HGDIOBJ old = SelectObject(dc.get(), reinterpret_cast<HFONT>(SendMessageA(hwnd(), WM_GETFONT, 0, 0)));
+    int widest = 0;
+    for (const auto* tags : {&selection_.AllTags(), &selection_.FilterTags()}) {
+        for (const std::string& tag : *tags) {
+            SIZE size{};
+            if (GetTextExtentPoint32A(dc.get(), tag.c_str(), static_cast<int>(tag.size()), &size)) {
+                widest = std::max(widest, static_cast<int>(size.cx));
+            }
+        }
+    }
+    SelectObject(dc.get(), old);
+    for (int id : {IDC_lstAllTags, IDC_lstFilterTags}) {
+        SendMessageA(Item(id), LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest + 2 * kTextMargin), 0);
+    }
+}
+
+void SelectTagsDialog::ShowRows(int id, size_t count) {
     HWND list = Item(id);
     RedrawOff quiet(list);
-    if (from == 0) SendMessageA(list, LB_RESETCONTENT, 0, 0);
-    SendMessageA(list, LB_INITSTORAGE, items.size() - from, (items.size() - from) * 16);
-    for (size_t i = from; i < items.size(); ++i) {
-        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(items[i].c_str()));
+    // Selections belong to rows, and the rows now stand for other tags.
+    SendMessageA(list, LB_SETSEL, FALSE, -1);
+    SendMessageA(list, LB_SETCOUNT, count, 0);
+    SendMessageA(list, LB_SETTOPINDEX, 0, 0);
+}
+
+void SelectTagsDialog::ShowShownTags() { ShowRows(IDC_lstAllTags, selection_.ShownCount()); }
+
+void SelectTagsDialog::ShowChosenTags() {
+    ShowRows(IDC_lstFilterTags, selection_.FilterTags().size());
+    SetItemText(IDC_lblChosen, ChosenCountText(selection_.FilterTags().size()));
+}
+
+void SelectTagsDialog::DrawRow(const DRAWITEMSTRUCT& item) const {
+    RECT rc = item.rcItem;
+    if (item.itemAction == ODA_FOCUS) {
+        DrawFocusRect(item.hDC, &rc);
+        return;
     }
+    const std::string* tag = nullptr;
+    if (item.CtlID == IDC_lstAllTags && item.itemID < selection_.ShownCount()) {
+        tag = &selection_.ShownTag(item.itemID);
+    } else if (item.CtlID == IDC_lstFilterTags && item.itemID < selection_.FilterTags().size()) {
+        tag = &selection_.FilterTags()[item.itemID];
+    }
+    const bool selected = (item.itemState & ODS_SELECTED) != 0;
+    const COLORREF oldText = SetTextColor(item.hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+    const COLORREF oldBack = SetBkColor(item.hDC, GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    ExtTextOutA(item.hDC, rc.left + kTextMargin, rc.top, ETO_OPAQUE | ETO_CLIPPED, &rc, tag ? tag->c_str() : "",
+                tag ? static_cast<UINT>(tag->size()) : 0, nullptr);
+    SetTextColor(item.hDC, oldText);
+    SetBkColor(item.hDC, oldBack);
+    if (item.itemState & ODS_FOCUS) DrawFocusRect(item.hDC, &rc);
+}
+
+bool SelectTagsDialog::OnMessage(UINT msg, WPARAM, LPARAM lp, INT_PTR* result) {
+    if (msg != WM_DRAWITEM) return false;
+    const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
+    if (item->CtlID != IDC_lstAllTags && item->CtlID != IDC_lstFilterTags) return false;
+    DrawRow(*item);
+    *result = TRUE;
+    return true;
 }
 
 std::vector<int> SelectTagsDialog::SelectedIndices(int id) const {
@@ -64,35 +154,30 @@ std::vector<int> SelectTagsDialog::SelectedIndices(int id) const {
 void SelectTagsDialog::AddSelectedTags() {
     std::vector<int> picked = SelectedIndices(IDC_lstAllTags);
     if (picked.empty()) return;
-    size_t before = selection_.FilterTags().size();
-    if (selection_.AddSelected(picked) > 0) FillList(IDC_lstFilterTags, selection_.FilterTags(), before);
+    if (selection_.AddSelected(picked) > 0) ShowChosenTags();
 }
 
 void SelectTagsDialog::AddAllTags() {
     WaitCursor wait;
-    size_t before = selection_.FilterTags().size();
     try {
         selection_.AddAll();
     } catch (const std::exception& e) {
         LogActivity(std::string("ERROR: AddAllTagsToFilterList ") + e.what(), 0);
     }
     // Whatever was added before a failure stays, so the list shows it too.
-    FillList(IDC_lstFilterTags, selection_.FilterTags(), before);
+    ShowChosenTags();
 }
 
 void SelectTagsDialog::RemoveSelectedTags() {
     std::vector<int> picked = SelectedIndices(IDC_lstFilterTags);
     if (picked.empty()) return;
     selection_.RemoveSelected(picked);
-    HWND list = Item(IDC_lstFilterTags);
-    RedrawOff quiet(list);
-    // Backwards, so the positions still to delete stay valid.
-    for (auto it = picked.rbegin(); it != picked.rend(); ++it) SendMessageA(list, LB_DELETESTRING, *it, 0);
+    ShowChosenTags();
 }
 
 void SelectTagsDialog::RemoveAllTags() {
     selection_.RemoveAll();
-    SendMessageA(Item(IDC_lstFilterTags), LB_RESETCONTENT, 0, 0);
+    ShowChosenTags();
 }
 
 void SelectTagsDialog::Ok() {
@@ -109,6 +194,12 @@ void SelectTagsDialog::OnCommand(int id, int notifyCode, HWND) {
     case IDC_btnSave: Ok(); break;
     case IDC_lstAllTags:
         if (notifyCode == LBN_DBLCLK) AddSelectedTags();
+        break;
+    case IDC_txtFilter:
+        if (notifyCode == EN_CHANGE) {
+            selection_.SetFilterText(ItemText(IDC_txtFilter));
+            ShowShownTags();
+        }
         break;
     case IDCANCEL: OnClose(); break;  // Escape: as the close box
     default: break;

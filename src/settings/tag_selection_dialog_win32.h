@@ -1,7 +1,8 @@
 #pragma once
 // frmSelectTags: the tag selection dialog over a TagSelection. The selection (lists and
 // table references) outlives the window, so each showing starts from where the last "OK"
-// or Init left the lists.
+// or Init left the lists. Both list boxes are owner-data: they hold only a count, and each
+// visible row is drawn from the selection, so narrowing 50,000 tags costs no string copies.
 #include "win32/dialog_win32.h"
 #include "settings/tag_selection.h"
 
@@ -23,9 +24,15 @@ protected:
     bool OnInit() override;
     void OnCommand(int id, int notifyCode, HWND ctl) override;
     bool OnClose() override;
+    bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR* result) override;
 
 private:
-    void FillList(int id, const std::vector<std::string>& items, size_t from);
+    // Sets the list's row count with drawing held off, all rows unselected and the first on top.
+    void ShowRows(int id, size_t count);
+    void ShowShownTags();
+    void ShowChosenTags();
+    void SetScrollExtent();
+    void DrawRow(const DRAWITEMSTRUCT& item) const;
     std::vector<int> SelectedIndices(int id) const;
 
     TagSelection& selection_;

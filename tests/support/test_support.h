@@ -45,15 +45,16 @@ private:
     uint32_t tick_ = 0;
 };
 
-// Records the message boxes the program would show and answers OK.
+// Records the message boxes the program would show and gives `answer` (OK by default).
 class RecordingShower : public MessageShower {
 public:
     int32_t Show(const std::string& prompt, int32_t buttons, const std::optional<std::string>& title,
                  const std::optional<std::string>&, const std::optional<int32_t>&) override {
         prompts.push_back(prompt);
         calls.push_back(prompt + "|" + std::to_string(buttons) + "|" + title.value_or("-"));
-        return 1;
+        return answer;
     }
+    int32_t answer = 1;
     std::vector<std::string> prompts;
     std::vector<std::string> calls;  // "prompt|buttons|title", "-" for no title
 };

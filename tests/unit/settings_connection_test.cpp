@@ -5,12 +5,15 @@
 #include "app/shared.h"
 #include "fake_dde.h"
 #include "settings/connection_settings.h"
+#include "tagnamex_writer.h"
 
 namespace hdq {
 namespace {
 
 class ConnectionSettingsTest : public ::testing::Test {
 protected:
+    ConnectionSettingsTest() { AppMsgBox().SetShower(&shower); }
+    ~ConnectionSettingsTest() override { AppMsgBox().SetShower(nullptr); }
     static std::string Stored(const std::string& key) { return AppConfig().item(key); }
     static std::vector<std::string> StoredTagList() {
         std::vector<std::string> tags;
@@ -20,6 +23,7 @@ protected:
         return tags;
     }
     test::AppSandbox sb;
+    test::RecordingShower shower;
     ConnectionSettings settings;
 };
 
@@ -29,28 +33,61 @@ TEST_F(ConnectionSettingsTest, ApplyStoresTrimmedFieldsAndCreatesTheTrimmedOutpu
     f.tagnameFile = "\tC:\\App\\tagname.x ";  // only blanks are trimmed
     f.outputFolder = " " + (sb / "typed") + " ";
     f.processAllTags = true;
-    ASSERT_TRUE(settings.ApplySettings(f));
+    ASSERT_EQ("", settings.ApplySettings(f));
     EXPECT_EQ("VIEW2", Stored("DDE_LINKTOPIC"));
     EXPECT_EQ("\tC:\\App\\tagname.x", Stored("DDE_TAGNAME_FILE"));
     EXPECT_EQ(sb / "typed", Stored("OUTPUT_FOLDER"));
     EXPECT_TRUE(fsys::IsDirectory(sb / "typed"));
 }
 
-TEST_F(ConnectionSettingsTest, StoredListLoadsUpToItsGapAndAClearBoxWithoutTagsFallsBackToAllTags) {
+TEST_F(ConnectionSettingsTest, AStoredChoiceOutlivesAMissingDictionaryAndIsNeverTurnedIntoAllTagsUnasked) {
+    sb.Set("SELECTALLTAGS", "FALSE");
     for (const char* key : {"TAGNAME_1", "TAGNAME_2", "TAGNAME_3", "TAGNAME_5"}) sb.Set(key, key);
-    settings.LoadTagLists(sb / "missing.x");
-    EXPECT_EQ(0, settings.AllTagsTable().Count());
-    EXPECT_EQ(3, settings.FilterTagsTable().Count());
-
-    // Nothing chosen: the stored list goes up to its gap, and all tags are collected instead.
-    settings.FilterTagsTable().RemoveAll();
+    const std::vector<std::string> chosen{"TAGNAME_1", "TAGNAME_2", "TAGNAME_3"};
+    settings.LoadFilterTags();
+    EXPECT_EQ(ConnectionSettings::TagFileCheck::Missing, settings.CheckTagnameFile(sb / "unmapped.x"));
     ConnectionFields f;
-    f.processAllTags = false;
-    ASSERT_TRUE(settings.ApplySettings(f));
-    EXPECT_TRUE(f.processAllTags);
+    f.processAllTags = ConnectionSettings::StoredSelectAllTags();
+    ASSERT_TRUE(settings.Apply(f));
+    ASSERT_TRUE(settings.Save(f));
+    ASSERT_TRUE(AppConfig().ReadConfig());  // what the file now holds
+    EXPECT_EQ(std::vector<std::string>{"Saved successfully"}, shower.prompts);
+    EXPECT_EQ(chosen, StoredTagList());
+    EXPECT_EQ("FALSE", Stored("SELECTALLTAGS"));
+
+    // An emptied list with the box clear is refused and stores nothing; only the box gives all tags.
+    settings.FilterTagsTable().RemoveAll();
+    f.linkTopic = "CHANGED";
+    EXPECT_NE("", settings.ApplySettings(f));
+    EXPECT_EQ(chosen, StoredTagList());
+    EXPECT_EQ("FALSE", Stored("SELECTALLTAGS"));
+    EXPECT_NE("CHANGED", Stored("DDE_LINKTOPIC"));
+    f.processAllTags = true;
+    ASSERT_EQ("", settings.ApplySettings(f));
     EXPECT_EQ("TRUE", Stored("SELECTALLTAGS"));
     EXPECT_TRUE(StoredTagList().empty());
-    EXPECT_TRUE(AppConfig().ItemExists("TAGNAME_5"));
+    EXPECT_TRUE(AppConfig().ItemExists("TAGNAME_5"));  // after the gap: not part of the list
+}
+
+TEST_F(ConnectionSettingsTest, OnlyAnotherDictionaryReloadsTheTagsAndTheUnappliedChoiceStays) {
+    const std::string first = sb / "tagname.x", second = sb / "other.x";
+    test::WriteTagnameX(first, {{"FT101", ""}, {"LT200", ""}});
+    test::WriteTagnameX(second, {{"PT300", ""}});
+    settings.LoadFilterTags();
+    ASSERT_EQ(ConnectionSettings::TagFileCheck::Reloaded, settings.CheckTagnameFile(first));
+    settings.FilterTagsTable().Add("TAGNAME_1", "LT200");  // chosen in the selection, not applied
+    using Check = ConnectionSettings::TagFileCheck;
+    // Focus moving into the field, the same name in other letters, a half-typed path, a retyped one.
+    const std::pair<std::string, Check> steps[] = {
+        {first, Check::Unchanged}, {sb / "TAGNAME.X", Check::Unchanged}, {sb / "tagn", Check::Missing},
+        {first, Check::Unchanged}, {second, Check::Reloaded}};
+    for (const auto& [name, expected] : steps) {
+        EXPECT_EQ(expected, settings.CheckTagnameFile(name)) << name;
+        ASSERT_EQ(1, settings.FilterTagsTable().Count()) << name;
+        EXPECT_EQ("LT200", settings.FilterTagsTable().Item("TAGNAME_1"));
+    }
+    ASSERT_EQ(1, settings.AllTagsTable().Count());
+    EXPECT_EQ("PT300", settings.AllTagsTable().Item("TAGNAME_1"));
 }
 
 TEST_F(ConnectionSettingsTest, NewListOverwritesAndEndsBeforeStaleKeysLeftBehindAGap) {

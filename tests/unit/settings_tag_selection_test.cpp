@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/text.h"
 #include "settings/tag_selection.h"
 
 namespace hdq {
@@ -32,31 +33,32 @@ protected:
     TagSelection selection;
 };
 
-TEST_F(TagSelectionTest, AddingOneByOneKeepsTheOrderSkipsChosenTagsAndTheCloseBoxRestoresTheLastOk) {
-    Load({"FT101", "ft101", "LT200", "PT300"}, {"OLD1", "OLD2", "OLD3", "OLD4"});
+TEST_F(TagSelectionTest, BothListsStandInNameOrderAddsSkipChosenTagsAndTheCloseBoxRestoresTheLastOk) {
+    Load({"PT300", "ft101", "LT200", "FT101", "FT10"}, {"OLD2", "old1", "OLD3"});
+    EXPECT_EQ((Tags{"FT10", "FT101", "ft101", "LT200", "PT300"}), selection.AllTags());
+    EXPECT_EQ((Tags{"old1", "OLD2", "OLD3"}), selection.FilterTags());
     selection.RemoveAll();
-    for (const char* tag : {"PT300", "FT101", "ft101"}) EXPECT_EQ(1u, selection.AddSelected({At(tag)})) << tag;
+    for (const char* tag : {"PT300", "ft101", "FT101"}) EXPECT_EQ(1u, selection.AddSelected({At(tag)})) << tag;
     EXPECT_EQ(0u, selection.AddSelected({At("PT300")}));
     EXPECT_FALSE(selection.IsInFilterList("pt300"));
     selection.Commit();
     selection.RemoveAll();
     selection.Revert();
-    EXPECT_EQ((Tags{"PT300", "FT101", "ft101"}), selection.FilterTags());
+    EXPECT_EQ((Tags{"FT101", "ft101", "PT300"}), selection.FilterTags());
     EXPECT_TRUE(selection.IsInFilterList("FT101"));
     EXPECT_EQ(3, filterTable.Count());
-    EXPECT_EQ("PT300", filterTable.Item("TAGNAME_1"));
-    EXPECT_EQ("ft101", filterTable.Item("TAGNAME_3"));
+    EXPECT_EQ("FT101", filterTable.Item("TAGNAME_1"));
+    EXPECT_EQ("PT300", filterTable.Item("TAGNAME_3"));
 }
 
 TEST_F(TagSelectionTest, RemovingTheSelectedKeepsTheOthersInOrderAndOkRenumbersTheTable) {
-    Load({"A", "B", "C", "D"}, {"D", "A", "C", "B"});
-    const Tags before = selection.FilterTags();  // in the table's key order
+    Load({"A", "B", "C", "D", "E"}, {"D", "A", "E", "C", "B"});
     selection.RemoveSelected({0, 2});
-    EXPECT_EQ((Tags{before[1], before[3]}), selection.FilterTags());
+    EXPECT_EQ((Tags{"B", "D", "E"}), selection.FilterTags());
     selection.Commit();
-    EXPECT_EQ(2, filterTable.Count());
-    EXPECT_EQ(before[1], filterTable.Item("TAGNAME_1"));
-    EXPECT_EQ(before[3], filterTable.Item("TAGNAME_2"));
+    EXPECT_EQ(3, filterTable.Count());
+    EXPECT_EQ("B", filterTable.Item("TAGNAME_1"));
+    EXPECT_EQ("E", filterTable.Item("TAGNAME_3"));
 }
 
 TEST_F(TagSelectionTest, RemovingOneOfTwoCopiesFromAHandEditedListKeepsTheTagChosen) {
@@ -67,16 +69,30 @@ TEST_F(TagSelectionTest, RemovingOneOfTwoCopiesFromAHandEditedListKeepsTheTagCho
     EXPECT_EQ((Tags{"A", "B"}), selection.FilterTags());
 }
 
-TEST_F(TagSelectionTest, AddingAllOfFiftyThousandTagsKeepsEachOnceInOrder) {
+TEST_F(TagSelectionTest, TheFilterNarrowsFiftyThousandNamesInNameOrderAndTheButtonsWorkOnWhatItShows) {
     Tags all;
-    for (int i = 0; i < 50000; ++i) all.push_back("TAG_" + std::to_string(i));
-    Load(all, {"TAG_49999", "TAG_7"});
-    EXPECT_EQ(49998u, selection.AddAll());
-    Tags expected{"TAG_49999", "TAG_7"};
-    for (const std::string& tag : selection.AllTags()) {
-        if (tag != "TAG_49999" && tag != "TAG_7") expected.push_back(tag);
+    for (int i = 49999; i >= 0; --i) all.push_back((i % 2 ? "AREA1.FT" : "u7_lt") + std::to_string(i) + "_PV");
+    Load(all, {"u7_lt8_PV"});
+    // Typed letter by letter, pasted over, cleared: each shows exactly the names holding the
+    // text, in any letter case, in the order of the full list.
+    for (const char* text : {"l", "LT", "lt4", "LT49", "lt499", "t4999", "", "ft1234", "_pv", "AREA1.FT9999", "x"}) {
+        selection.SetFilterText(text);
+        Tags expected;
+        for (const std::string& tag : selection.AllTags()) {
+            if (ToLower(tag).find(ToLower(text)) != std::string::npos) expected.push_back(tag);
+        }
+        ASSERT_EQ(expected, selection.ShownTags()) << text;
     }
-    EXPECT_EQ(expected, selection.FilterTags());
+    selection.SetFilterText("LT4999");
+    EXPECT_EQ((Tags{"u7_lt49990_PV", "u7_lt49992_PV", "u7_lt49994_PV", "u7_lt49996_PV", "u7_lt49998_PV"}),
+              selection.ShownTags());
+    EXPECT_EQ(1u, selection.AddSelected({1}));  // a row of the shown list
+    EXPECT_EQ(4u, selection.AddAll());          // the shown tags, not all 50,000
+    selection.SetFilterText("");
+    EXPECT_EQ(50000u, selection.ShownCount());
+    EXPECT_EQ(49994u, selection.AddAll());
+    EXPECT_TRUE(std::is_sorted(selection.FilterTags().begin(), selection.FilterTags().end(), TagNameLess));
+    EXPECT_EQ(selection.AllTags(), selection.FilterTags());
 }
 
 }  // namespace

@@ -46,6 +46,19 @@ void CALLBACK AnswerBrowser(HWND, UINT, UINT_PTR timer, DWORD) {
     Press(browser, visit.save ? IDC_btnSave : IDC_btnCancel);
 }
 
+// Startup folders inside the test's own folder.
+struct TestStartupFolders : StartupFolders {
+    std::string allUsers, own;
+    std::string AllUsers(HWND) const override { return allUsers; }
+    std::string CurrentUser(HWND) const override { return own; }
+};
+
+// A key pressed in control `id`, handled as the dialog's message loop handles it.
+void Key(HWND dlg, int id, WPARAM key) {
+    MSG msg{GetDlgItem(dlg, id), WM_KEYDOWN, key, 0, 0, {}};
+    EXPECT_TRUE(IsDialogMessageA(dlg, &msg));
+}
+
 class SettingsDialogTest : public ::testing::Test {
 protected:
     SettingsDialogTest() {
@@ -67,8 +80,21 @@ protected:
     test::AppSandbox sb;
     test::RecordingShower shower;
     test::RecordingActivityList activity;
+    // The tag selection over these tables, as the connection settings hand them over.
+    void LoadTags(std::initializer_list<std::string> names, std::initializer_list<std::string> chosenNames) {
+        for (auto [table, list] : {std::pair{&all, &names}, std::pair{&chosen, &chosenNames}}) {
+            table->SetSize(64);
+            for (const std::string& name : *list) table->Add("TAGNAME_" + std::to_string(table->Count() + 1), name);
+        }
+        selection.SetAllTagList(&all);
+        selection.SetFilterTagList(&chosen);
+        selection.Init();
+    }
+
+    HashTable<std::string> all, chosen;
     TagSelection selection;
     FileBrowserState browser;
+    TestStartupFolders startup;
     std::vector<std::unique_ptr<win::Dialog>> dialogs;
 };
 
@@ -78,13 +104,13 @@ TEST_F(SettingsDialogTest, EachDialogHasItsCaptionAndItsTabOrder) {
          {IDC_txtDDE_LinkTopic, IDC_txtLGH_Folder, IDC_btnBrowseLGH, IDC_txtTagnameFolder, IDC_btnBrowseTagname,
           IDC_txtHistDataFolder, IDC_btnBrowseHistData, IDC_txtOutputFolder, IDC_btnBrowseCSV, IDC_btnApply,
           IDC_btnSave, IDC_btnHelp, IDC_btnClose, IDC_chkProcessAllTags, IDC_btnTagCollecter}},
-        {Open(std::make_unique<CustomAdvConfigDialog>(), IDD_CustomAdvConfig), "Settings",
+        {Open(std::make_unique<CustomAdvConfigDialog>(startup), IDD_CustomAdvConfig), "Settings",
          {IDC_txtMinutes, IDC_cmbVerbosity, IDC_txtKeepLog_Days, IDC_btnApply, IDC_btnSave, IDC_btnHelp,
           IDC_btnClose, IDC_btnStartup}},
         {Open(std::make_unique<SelectTagsDialog>(selection), IDD_frmSelectTags),
          "Settings : Select Tags to Collect Data For",
-         {IDC_lstFilterTags, IDC_lstAllTags, IDC_btnSave, IDC_btnAddTag, IDC_Command1, IDC_btnAddAll,
-          IDC_btnRemoveAll}},
+         {IDC_lstFilterTags, IDC_txtFilter, IDC_lstAllTags, IDC_btnSave, IDC_btnAddTag, IDC_Command1,
+          IDC_btnAddAll, IDC_btnRemoveAll}},
         {Open(std::make_unique<FileBrowserDialog>(browser), IDD_CommonFileBrowser),
          "Select the Historical Data Directory",
          {IDC_lstFile, IDC_lstDrive, IDC_lstDir, IDC_cmbType, IDC_txtFile, IDC_btnSave, IDC_btnCancel}},
@@ -99,32 +125,36 @@ TEST_F(SettingsDialogTest, EachDialogHasItsCaptionAndItsTabOrder) {
     }
 }
 
-TEST_F(SettingsDialogTest, BrowseButtonsOpenTheBrowserUnderTheirTitlesAndApplyStoresTheFieldsFallingBackToAllTags) {
+TEST_F(SettingsDialogTest, BrowseButtonsOpenTheBrowserUnderTheirTitlesAndApplyKeepsTheChoiceOfAMissingDictionary) {
     const std::string picked = sb / "picked";
     const struct {
         int button, field;
         const char *title, *key, *logPrefix;
-        bool save;
+        const char* typed;  // into "Selected Folder" before Save; nullptr: Cancel
         std::string after;
     } cases[] = {
         {IDC_btnBrowseCSV, IDC_txtOutputFolder, "Select Output Folder for CSV", "OUTPUT_FOLDER",
-         "Output CSV folder: ", false, sb.folder()},
+         "Output CSV folder: ", nullptr, sb.folder()},
         {IDC_btnBrowseHistData, IDC_txtHistDataFolder, "Locate HISTDATA.EXE File", "DDE_HISTDATA_FOLDER",
-         "HISTDATA.exe folder: ", true, picked},
-        {IDC_btnBrowseLGH, IDC_txtLGH_Folder, "Locate *.LGH Files", "DDE_LGH_FOLDER", "LGH Data file folder: ", true,
-         picked},
+         "HISTDATA.exe folder: ", picked.c_str(), picked},
+        {IDC_btnBrowseLGH, IDC_txtLGH_Folder, "Locate *.LGH Files", "DDE_LGH_FOLDER", "LGH Data file folder: ",
+         picked.c_str(), picked},
         {IDC_btnBrowseTagname, IDC_txtTagnameFolder, "Locate *.x File (default tagname.x)", "DDE_TAGNAME_FILE",
-         "Tagname file: ", true, picked + "\\tagname.x"},
+         "Tagname file: ", picked.c_str(), picked + "\\tagname.x"},
+        // Saved with the box emptied: the field keeps its value.
+        {IDC_btnBrowseCSV, IDC_txtOutputFolder, "Select Output Folder for CSV", "OUTPUT_FOLDER",
+         "Output CSV folder: ", "", sb.folder()},
     };
     for (const char* key : {"OUTPUT_FOLDER", "DDE_HISTDATA_FOLDER", "DDE_LGH_FOLDER"}) sb.Set(key, sb.folder());
     sb.Set("DDE_TAGNAME_FILE", sb / "tagname.x");  // opens in the file's folder
-    // The tag file does not exist, so no tag list loads and the clear box cannot stand.
+    // The tag file does not exist (a drive not yet mapped): the stored choice stands all the same.
     sb.Set("SELECTALLTAGS", "FALSE");
     sb.Set("TAGNAME_1", "FT101");
     HWND dlg = Open(std::make_unique<CustomConfigDialog>(), IDD_CustomConfig);
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.title);
-        visit = {"<no browser>", "", picked, c.save};
+        SCOPED_TRACE(std::string(c.title) + " typed " + (c.typed ? c.typed : "<cancel>"));
+        visit = {"<no browser>", "", c.typed ? c.typed : "", c.typed != nullptr};
+        activity.lines.clear();
         const UINT_PTR timer = SetTimer(nullptr, 0, 50, &AnswerBrowser);
         Press(dlg, c.button);
         KillTimer(nullptr, timer);
@@ -136,10 +166,11 @@ TEST_F(SettingsDialogTest, BrowseButtonsOpenTheBrowserUnderTheirTitlesAndApplySt
     }
     Press(dlg, IDC_btnApply);
     for (const auto& c : cases) EXPECT_EQ(c.after, AppConfig().item(c.key));
-    EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(dlg, IDC_chkProcessAllTags));
-    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dlg, IDC_btnTagCollecter)));
-    EXPECT_EQ("TRUE", AppConfig().item("SELECTALLTAGS"));
-    EXPECT_FALSE(AppConfig().ItemExists("TAGNAME_1"));
+    EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(dlg, IDC_chkProcessAllTags));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dlg, IDC_chkProcessAllTags)));
+    EXPECT_EQ("FALSE", AppConfig().item("SELECTALLTAGS"));
+    EXPECT_EQ("FT101", AppConfig().item("TAGNAME_1"));
+    EXPECT_TRUE(shower.calls.empty());
 }
 
 // Reads a link file as the shell reads it.
@@ -163,16 +194,17 @@ struct LinkContents {
     }
 };
 
-TEST_F(SettingsDialogTest, ExecutionDialogWritesAMinimisedStartupLinkAndRejectsNumbersItCannotStore) {
+TEST_F(SettingsDialogTest, ExecutionDialogWritesAMinimisedStartupLinkAndNamesTheFieldOutOfRange) {
     ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
     const std::string target = sb / (fsys::ExeName() + ".exe");
     test::WriteFile(target, "MZ");  // the link's target must exist
-    const std::string link = StartupLinkPath(nullptr);
-    DeleteFileA(link.c_str());
+    startup.allUsers = sb / "Startup";
+    ASSERT_TRUE(CreateDirectoryA(startup.allUsers.c_str(), nullptr));
+    const std::string link = startup.allUsers + "\\" + fsys::ExeName() + ".lnk";
     sb.Set("MINUTES_AFTER_HOUR", "15");
     sb.Set("KEEP_LOGS_FOR", "30");
     ASSERT_TRUE(AppConfig().SaveConfig());  // the dialog reads the file
-    HWND dlg = Open(std::make_unique<CustomAdvConfigDialog>(), IDD_CustomAdvConfig);
+    HWND dlg = Open(std::make_unique<CustomAdvConfigDialog>(startup), IDD_CustomAdvConfig);
     Press(dlg, IDC_btnStartup);
     Press(dlg, IDC_btnStartup);  // pressed again, the same link is rewritten
     const LinkContents c(link);
@@ -181,11 +213,12 @@ TEST_F(SettingsDialogTest, ExecutionDialogWritesAMinimisedStartupLinkAndRejectsN
     EXPECT_STREQ("ShellLink Sample", c.description);
     EXPECT_STRCASEEQ(target.c_str(), c.iconPath);
     EXPECT_EQ(1, c.iconIndex);
-    EXPECT_EQ(2, std::count(activity.lines.begin(), activity.lines.end(), "Added program shortcut to startup folder."));
+    EXPECT_EQ(2, std::count(activity.lines.begin(), activity.lines.end(),
+                            "Added program shortcut to startup folder " + startup.allUsers));
+    EXPECT_TRUE(shower.calls.empty());
     // Wine's link object does not hand the show command back after a load, so read it from
     // the file's header (a 32-bit value at offset 60 of the shell link format).
     const std::string bytes = test::ReadFile(link);
-    DeleteFileA(link.c_str());
     CoUninitialize();
     ASSERT_GE(bytes.size(), 64u);
     EXPECT_EQ(SW_SHOWMINNOACTIVE, static_cast<unsigned char>(bytes[60]));
@@ -197,10 +230,111 @@ TEST_F(SettingsDialogTest, ExecutionDialogWritesAMinimisedStartupLinkAndRejectsN
     EXPECT_EQ("Invalid value provided for 'MINUTES_AFTER_HOUR'. Will use previous value.|48|Validation failed",
               shower.calls[0]);
     EXPECT_EQ("15", Field(dlg, IDC_txtMinutes));  // the stored value again
+    Type(dlg, IDC_txtMinutes, "20");
     Type(dlg, IDC_txtKeepLog_Days, "500000");
     Press(dlg, IDC_btnApply);
+    EXPECT_EQ("15", AppConfig().item("MINUTES_AFTER_HOUR"));
     EXPECT_EQ("30", AppConfig().item("KEEP_LOGS_FOR"));
-    EXPECT_EQ("Unable to apply settings|48|-", shower.calls.at(1));
+    EXPECT_EQ("Days to keep logs must be between 7 and 1000|48|-", shower.calls.at(1));
+}
+
+TEST_F(SettingsDialogTest, AStartupFolderThatCannotBeWrittenIsReportedAndTheOwnFolderOffered) {
+    ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+    test::WriteFile(sb / (fsys::ExeName() + ".exe"), "MZ");
+    test::WriteFile(sb / "blocked", "a file where the folder should be");
+    const std::string own = sb / "own", lnk = "\\" + fsys::ExeName() + ".lnk";
+    ASSERT_TRUE(CreateDirectoryA(own.c_str(), nullptr));
+    const struct {
+        std::string allUsers;
+        int answer;
+        std::string own;
+        bool written;
+        std::string lastLine;
+    } cases[] = {
+        {sb / "blocked", IDYES, own, true, "Added program shortcut to startup folder " + own},
+        {sb / "blocked", IDNO, own, false, "Error: Unable to add program shortcut to startup folder " + sb / "blocked"},
+        {"", IDYES, own, true, "Added program shortcut to startup folder " + own},  // the shell names none
+        {sb / "blocked", IDYES, sb / "blocked", false,
+         "Error: Unable to add program shortcut to startup folder " + sb / "blocked"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.allUsers + " " + std::to_string(c.answer) + " " + c.own);
+        DeleteFileA((own + lnk).c_str());
+        shower.prompts.clear();
+        activity.lines.clear();
+        shower.answer = c.answer;
+        startup.allUsers = c.allUsers;
+        startup.own = c.own;
+        EXPECT_EQ(c.written, AddProgramToStartup(nullptr, startup));
+        EXPECT_EQ(c.written, GetFileAttributesA((own + lnk).c_str()) != INVALID_FILE_ATTRIBUTES);
+        ASSERT_FALSE(activity.lines.empty());
+        EXPECT_EQ(c.lastLine, activity.lines.back());
+        // The question names the refused folder and offers the own one; a second failure gets its own box.
+        ASSERT_FALSE(shower.prompts.empty());
+        EXPECT_NE(std::string::npos, shower.prompts[0].find("Startup folder for all users")) << shower.prompts[0];
+        EXPECT_NE(std::string::npos, shower.prompts[0].find(c.own)) << shower.prompts[0];
+        EXPECT_EQ(c.own == own ? 1u : 2u, shower.prompts.size());
+        // A refused write is logged with its reason, as the program's other error lines are.
+        EXPECT_EQ(0u, activity.lines[0].rfind(c.allUsers.empty() ? "Error: Unable" : "ERROR (", 0)) << activity.lines[0];
+    }
+    CoUninitialize();
+}
+
+TEST_F(SettingsDialogTest, EnterPressesTheDefaultButtonAndEscapeCloses) {
+    sb.Set("MINUTES_AFTER_HOUR", "15");
+    sb.Set("KEEP_LOGS_FOR", "30");
+    ASSERT_TRUE(AppConfig().SaveConfig());
+    LoadTags({"FT101"}, {});
+    const struct {
+        HWND dlg;
+        int field;
+        std::string shown;  // the box Enter leads to, "" for none
+    } cases[] = {
+        {Open(std::make_unique<CustomConfigDialog>(), IDD_CustomConfig), IDC_txtDDE_LinkTopic, "Saved successfully"},
+        {Open(std::make_unique<CustomAdvConfigDialog>(startup), IDD_CustomAdvConfig), IDC_txtMinutes,
+         "Saved successfully"},
+        {Open(std::make_unique<SelectTagsDialog>(selection), IDD_frmSelectTags), IDC_txtFilter, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(test::WindowText(c.dlg));
+        ShowWindow(c.dlg, SW_SHOWNA);
+        shower.prompts.clear();
+        if (c.field == IDC_txtFilter) {
+            SendMessageA(GetDlgItem(c.dlg, IDC_lstAllTags), LB_SETSEL, TRUE, 0);
+            Press(c.dlg, IDC_btnAddTag);
+        }
+        Key(c.dlg, c.field, VK_RETURN);
+        EXPECT_EQ(c.shown.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.shown}, shower.prompts);
+        EXPECT_EQ(c.shown.empty(), !IsWindowVisible(c.dlg));  // OK closes the tag selection
+        ShowWindow(c.dlg, SW_SHOWNA);
+        Key(c.dlg, c.field, VK_ESCAPE);
+        EXPECT_FALSE(IsWindowVisible(c.dlg));
+    }
+    EXPECT_EQ(1, chosen.Count());  // Enter was OK: the choice was kept, Escape after it undid nothing
+}
+
+TEST_F(SettingsDialogTest, TheFilterBoxNarrowsTheListAndTheCountFollowsTheChoice) {
+    LoadTags({"PT300_PV", "ft101_PV", "FT102_SP", std::string(120, 'W')}, {"PT300_PV"});
+    HWND dlg = Open(std::make_unique<SelectTagsDialog>(selection), IDD_frmSelectTags);
+    HWND list = GetDlgItem(dlg, IDC_lstAllTags);
+    EXPECT_EQ("1 tag chosen", Field(dlg, IDC_lblChosen));
+    for (const auto& [typed, rows] : std::vector<std::pair<std::string, LRESULT>>{{"f", 2}, {"FT10", 2}, {"ft102", 1},
+                                                                                   {"none", 0}, {"", 4}}) {
+        SendMessageA(list, LB_SETSEL, TRUE, -1);
+        Type(dlg, IDC_txtFilter, typed);
+        EXPECT_EQ(rows, SendMessageA(list, LB_GETCOUNT, 0, 0)) << typed;
+        EXPECT_EQ(0, SendMessageA(list, LB_GETSELCOUNT, 0, 0)) << typed;  // rows now stand for other tags
+    }
+    // A long name is not cut: the list scrolls sideways at least as far as the name is wide.
+    RECT rc{};
+    GetClientRect(list, &rc);
+    EXPECT_GT(SendMessageA(list, LB_GETHORIZONTALEXTENT, 0, 0), rc.right);
+    Type(dlg, IDC_txtFilter, "FT");
+    SendMessageA(list, LB_SETSEL, TRUE, -1);
+    Press(dlg, IDC_btnAddTag);
+    EXPECT_EQ("3 tags chosen", Field(dlg, IDC_lblChosen));
+    EXPECT_EQ(3, SendMessageA(GetDlgItem(dlg, IDC_lstFilterTags), LB_GETCOUNT, 0, 0));
+    EXPECT_EQ((std::vector<std::string>{"ft101_PV", "FT102_SP", "PT300_PV"}), selection.FilterTags());
 }
 
 }  // namespace
