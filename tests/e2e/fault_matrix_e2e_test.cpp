@@ -100,7 +100,7 @@ std::vector<DWORD> CopiesRunningFrom(const std::string& exePath) {
 // the program cannot tell it from its own, so rows about starting HistData cannot be judged.
 bool ForeignHistDataWindowOpen(const std::string& ownExePath) {
     std::pair<std::vector<DWORD>, bool> search{CopiesRunningFrom(ownExePath), false};
-    auto visit = [](HWND hwnd, LPARAM lp) -> BOOL {
+    auto visit = [](HWND hwnd, LPARAM lp) CALLBACK -> BOOL {
         auto* s = reinterpret_cast<std::pair<std::vector<DWORD>, bool>*>(lp);
         char title[64] = {};
         DWORD pid = 0;
