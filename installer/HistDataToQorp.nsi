@@ -81,18 +81,6 @@ Function LeaveDirectory
   ${EndIf}
 FunctionEnd
 
-Function .onInit
-  ; A silent install shows no directory page: the folder from /D is checked here.
-  ${If} ${Silent}
-    Call IsUnderProgramFiles
-    ${If} $0 == 1
-      MessageBox MB_OK|MB_ICONEXCLAMATION "${REFUSED_FOLDER}" /SD IDOK
-      SetErrorLevel 2
-      Quit
-    ${EndIf}
-  ${EndIf}
-FunctionEnd
-
 Function StartAsLoggedOnUser
   Exec '"$WINDIR\explorer.exe" "$INSTDIR\${EXE}"'
 FunctionEnd
@@ -107,6 +95,14 @@ FunctionEnd
 
 Section "Program (required)" SecProgram
   SectionIn RO
+  ; A silent install shows no directory page: the folder from /D is checked here, and the
+  ; install ends with exit code 2 before anything is written.
+  ${If} ${Silent}
+    Call IsUnderProgramFiles
+    ${If} $0 == 1
+      Abort "${REFUSED_FOLDER}"
+    ${EndIf}
+  ${EndIf}
   SetOutPath "$INSTDIR"
   !insertmacro CLOSE_RUNNING_COPY
   ${If} ${RunningX64}
