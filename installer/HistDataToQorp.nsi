@@ -85,11 +85,19 @@ Function StartAsLoggedOnUser
   Exec '"$WINDIR\explorer.exe" "$INSTDIR\${EXE}"'
 FunctionEnd
 
-; A copy running from $INSTDIR ends as through its tray's Exit ("/exit" finds the copy of its own
-; folder and waits for it), so that its files can be replaced or removed.
-!macro CLOSE_RUNNING_COPY
-  ${If} ${FileExists} "$INSTDIR\${EXE}"
-    ExecWait '"$INSTDIR\${EXE}" /exit'
+; A copy running from $INSTDIR ends as through its tray's Exit ("/exit FOLDER" finds the copy of
+; that folder and waits for it), so that its files can be replaced or removed. The installer
+; asks the exe it brings, which also ends a copy of a release without /exit.
+!macro CLOSE_RUNNING_COPY EXE_PATH
+  ExecWait '"${EXE_PATH}" /exit "$INSTDIR"'
+!macroend
+
+; The program built for this Windows, into the output folder.
+!macro FILE_FOR_THIS_WINDOWS
+  ${If} ${RunningX64}
+    File "${DIST}\x64\${EXE}"
+  ${Else}
+    File "${DIST}\x86\${EXE}"
   ${EndIf}
 !macroend
 
@@ -103,13 +111,13 @@ Section "Program (required)" SecProgram
       Abort "${REFUSED_FOLDER}"
     ${EndIf}
   ${EndIf}
+  ; The same data twice costs nothing: NSIS stores identical blocks once.
+  InitPluginsDir
+  SetOutPath "$PLUGINSDIR"
+  !insertmacro FILE_FOR_THIS_WINDOWS
+  !insertmacro CLOSE_RUNNING_COPY "$PLUGINSDIR\${EXE}"
   SetOutPath "$INSTDIR"
-  !insertmacro CLOSE_RUNNING_COPY
-  ${If} ${RunningX64}
-    File "/oname=${EXE}" "${DIST}\x64\${EXE}"
-  ${Else}
-    File "/oname=${EXE}" "${DIST}\x86\${EXE}"
-  ${EndIf}
+  !insertmacro FILE_FOR_THIS_WINDOWS
   File "${DIST}\help.chm"
   File "${DIST}\README.txt"
   WriteRegStr HKLM "Software\HistDataToQorp" "InstallDir" "$INSTDIR"
@@ -138,7 +146,9 @@ SectionEnd
 
 ; The INI file, the logs, the cache and every exported CSV file stay: they are the plant's data.
 Section "Uninstall"
-  !insertmacro CLOSE_RUNNING_COPY
+  ${If} ${FileExists} "$INSTDIR\${EXE}"
+    !insertmacro CLOSE_RUNNING_COPY "$INSTDIR\${EXE}"
+  ${EndIf}
   retry:
     ClearErrors
     Delete "$INSTDIR\${EXE}"

@@ -5,11 +5,13 @@
 
 #include <cstdio>
 #include <exception>
+#include <optional>
 #include <string>
 
 #include "app/commonui_win32.h"
 #include "app/shared.h"
 #include "app/startup.h"
+#include "core/files.h"
 #include "core/text.h"
 #include "histdata/frmdde.h"
 #include "platform/dialog_win32.h"
@@ -76,11 +78,23 @@ void ActivateFirstCopy(uint32_t key) {
     }
 }
 
-bool IsExitRequest(const char* commandLine) { return IEquals(TrimWhite(commandLine ? commandLine : ""), "/exit"); }
+// "/exit [FOLDER]": the program folder whose running copy is to end, this program's own when
+// none is named; nothing for any other command line.
+std::optional<std::string> ExitRequestFolder(const char* commandLine) {
+    const std::string line = TrimWhite(commandLine ? commandLine : "");
+    if (!IEquals(line.substr(0, 5), "/exit") || (line.size() > 5 && line[5] != ' ' && line[5] != '\t')) {
+        return std::nullopt;
+    }
+    std::string folder = TrimWhite(line.substr(5));
+    if (folder.size() >= 2 && folder.front() == '"' && folder.back() == '"') folder = folder.substr(1, folder.size() - 2);
+    while (folder.size() > 3 && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
+    return folder.empty() ? fsys::ProgramFolder() : folder;
+}
 
-// "/exit": the copy running from this folder ends as through the tray's Exit, and this one
-// waits for it. The uninstaller needs the files free; copies in other folders run on. The
-// result is 0 when no copy from this folder runs any more.
+// The copy running from that folder ends as through the tray's Exit, and this one waits for
+// it: the installer and the uninstaller need its files free, and the installer runs the new
+// exe for a copy of an older one. Copies in other folders run on. The result is 0 when no
+// copy from that folder runs any more.
 int EndFirstCopy(uint32_t key) {
     win::UniqueKernelHandle mutex(OpenMutexA(SYNCHRONIZE, FALSE, InstanceMutexName(key).c_str()));
     if (!mutex) return 0;
@@ -124,8 +138,8 @@ int Main(HINSTANCE instance, const char* commandLine) {
 
     // One copy per program folder: each folder has its own INI file, cache and LAST_RUN, and
     // two copies driving the same HistData would break its one-request-at-a-time rule.
+    if (auto folder = ExitRequestFolder(commandLine)) return EndFirstCopy(win::CommonUI::InstanceKeyOf(*folder));
     const uint32_t key = win::CommonUI::InstanceKey();
-    if (IsExitRequest(commandLine)) return EndFirstCopy(key);
     win::UniqueKernelHandle mutex(CreateMutexA(nullptr, FALSE, InstanceMutexName(key).c_str()));
     if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
         ActivateFirstCopy(key);
