@@ -39,8 +39,10 @@ uint32_t CommonUI::FolderKey(const std::string& folder) {
     return h | 1u;
 }
 
-uint32_t CommonUI::InstanceKey() {
-    std::string folder = fsys::ProgramFolder();
+uint32_t CommonUI::InstanceKey() { return InstanceKeyOf(fsys::ProgramFolder()); }
+
+uint32_t CommonUI::InstanceKeyOf(const std::string& programFolder) {
+    std::string folder = programFolder;
     char longForm[MAX_PATH * 2];
     DWORD n = GetLongPathNameA(folder.c_str(), longForm, sizeof longForm);
     if (n > 0 && n < sizeof longForm) folder.assign(longForm, n);

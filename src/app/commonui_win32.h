@@ -36,7 +36,8 @@ public:
     static uint32_t FolderKey(const std::string& folder);
     // The key of this program's folder, in its long form (a copy started through a short
     // 8.3 path is the same installation).
-    static uint32_t InstanceKey();
+    static uint32_t InstanceKey();                            // of this program's folder
+    static uint32_t InstanceKeyOf(const std::string& folder);
 
 protected:
     bool OnInit() override;

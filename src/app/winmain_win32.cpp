@@ -6,14 +6,19 @@
 #include <cstdio>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/commonui_win32.h"
 #include "app/globals.h"
 #include "app/shared.h"
 #include "app/startup.h"
+#include "core/files.h"
+#include "core/text.h"
 #include "histdata/frmdde.h"
 #include "win32/dialog_win32.h"
+#include "platform/platform_res.h"
+#include "platform/systray_win32.h"
 #include "win32/win32_handles.h"
 
 namespace hdq {
@@ -89,22 +94,64 @@ BOOL CALLBACK MatchInstance(HWND h, LPARAM lp) {
     return TRUE;
 }
 
-// The copy already running from this folder shows its main window. It may still be starting,
-// so its window is looked for a few seconds.
-void ActivateFirstCopy(uint32_t key) {
+// The main window of the copy running from this folder. It may still be starting, so it is
+// looked for a few seconds.
+HWND FindFirstCopy(uint32_t key) {
     for (int attempt = 0; attempt < 50; ++attempt) {
         FindByKey search{key, nullptr};
         EnumWindows(&MatchInstance, reinterpret_cast<LPARAM>(&search));
-        if (search.found) {
-            DWORD pid = 0;
-            GetWindowThreadProcessId(search.found, &pid);
-            // This copy was just started by the user, so it may hand the foreground on.
-            AllowSetForegroundWindow(pid);
-            PostMessageA(search.found, win::CommonUI::RestoreMessage(), 0, 0);
-            return;
-        }
+        if (search.found) return search.found;
         Sleep(100);
     }
+    return nullptr;
+}
+
+// The copy already running from this folder shows its main window.
+void ActivateFirstCopy(uint32_t key) {
+    if (HWND main = FindFirstCopy(key)) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(main, &pid);
+        // This copy was just started by the user, so it may hand the foreground on.
+        AllowSetForegroundWindow(pid);
+        PostMessageA(main, win::CommonUI::RestoreMessage(), 0, 0);
+    }
+}
+
+// "/exit [FOLDER]": the program folder whose running copy is to end, this program's own when
+// none is named; nothing for any other command line.
+std::optional<std::string> ExitRequestFolder(const char* commandLine) {
+    const std::string line = TrimWhite(commandLine ? commandLine : "");
+    if (!IEquals(line.substr(0, 5), "/exit") || (line.size() > 5 && line[5] != ' ' && line[5] != '\t')) {
+        return std::nullopt;
+    }
+    std::string folder = TrimWhite(line.substr(5));
+    if (folder.size() >= 2 && folder.front() == '"' && folder.back() == '"') folder = folder.substr(1, folder.size() - 2);
+    while (folder.size() > 3 && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
+    return folder.empty() ? fsys::ProgramFolder() : folder;
+}
+
+// The copy running from that folder ends as through the tray's Exit, and this one waits for
+// it: the installer and the uninstaller need its files free, and the installer runs the new
+// exe for a copy of an older one. Copies in other folders run on. The result is 0 when no
+// copy from that folder runs any more.
+int EndFirstCopy(uint32_t key) {
+    win::UniqueKernelHandle mutex(OpenMutexA(SYNCHRONIZE, FALSE, InstanceMutexName(key).c_str()));
+    if (!mutex) return 0;
+    HWND main = FindFirstCopy(key);
+    if (!main) return 1;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(main, &pid);
+    win::UniqueKernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, pid));
+    HWND tray = nullptr;
+    while ((tray = FindWindowExA(nullptr, tray, nullptr, win::FrmSysTray::kWindowTitle)) != nullptr) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(tray, &owner);
+        if (owner == pid) break;
+    }
+    if (!tray || !process) return 1;
+    PostMessageA(tray, WM_COMMAND, IDM_mExit, 0);
+    // An export under way first finishes the hour it asked HistData for.
+    return WaitForSingleObject(process.get(), 120000) == WAIT_OBJECT_0 ? 0 : 1;
 }
 
 void LogFatal(const char* what) {
@@ -129,6 +176,7 @@ int Main(HINSTANCE instance, const char* commandLine) {
 
     // One copy per program folder: each folder has its own INI file, cache and LAST_RUN, and
     // two copies driving the same HistData would break its one-request-at-a-time rule.
+    if (auto folder = ExitRequestFolder(commandLine)) return EndFirstCopy(win::CommonUI::InstanceKeyOf(*folder));
     const uint32_t key = win::CommonUI::InstanceKey();
     bool alreadyRunning = false;
     win::UniqueKernelHandle mutex = CreateInstanceMutex(key, &alreadyRunning);

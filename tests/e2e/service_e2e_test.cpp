@@ -32,6 +32,9 @@ std::vector<std::string> HoursUpTo(const DateTime& first, const std::string& las
 // private stand-in with a two-tag dictionary.
 class Installed : public ::testing::Test {
 protected:
+    // simDir: the folder of the histdata.exe that plays HistData.
+    explicit Installed(const char* simDir = HDQ_SIM_DIR) : standIn{simDir} {}
+
     void SetUp() override {
         ASSERT_FALSE(InstallProgram(program).empty()) << "could not copy " << BuiltExe();
         ASSERT_TRUE(CreateDirectoryA((program / "out").c_str(), nullptr)) << "output folder: " << GetLastError();
@@ -80,8 +83,11 @@ protected:
         FAIL() << "the service tick never met its minute\n" << Describe();
     }
 
+    // Three hours since LAST_RUN, exported at the configured minute.
+    void ServiceRunOverThreeHours();
+
     TempFolder program;
-    StandIn standIn{HDQ_SIM_DIR};
+    StandIn standIn;
     std::string topic = UniqueName("E2E");
     Process app;
     HWND main = nullptr;
@@ -150,16 +156,6 @@ TEST_F(Installed, ExitDuringALongExportEndsTheProgramAfterTheHourUnderWay) {
     EXPECT_LT(CsvFilesIn(program / "out").size(), 5u);
 }
 
-TEST_F(Installed, ServiceRunAtTheConfiguredMinuteExportsSinceLastRunAndSavesIt) {
-    const DateTime hour = TruncateToHour(SystemNow());
-    ASSERT_NO_FATAL_FAILURE(LaunchAndTick({{"LAST_RUN", FormatGeneral(hour.AddSeconds(-3 * 3600))}}));
-    ASSERT_TRUE(WaitForActivity(main, {"Processing Files completed upto: "}, 150000)) << Describe();
-    // Measured from LAST_RUN, so an hour that turns during the run only adds a file.
-    const std::string lastRun = IniValue(Ini(), "LAST_RUN");
-    EXPECT_EQ(HoursUpTo(hour.AddSeconds(-3 * 3600), lastRun), CsvFilesIn(program / "out")) << Describe();
-    EXPECT_LE(hour, *ParseDateTime(lastRun));
-    EXPECT_EQ("RUNNING", Panels().at(0));
-}
 
 // A catch-up of six hours with one failing its first request, killed outright after the third
 // file reached the output folder, then started again: no hour is missing, and nothing is left
@@ -196,6 +192,31 @@ TEST_F(Installed, OutputShareThatComesAfterTheStartIsWaitedForAndTheServiceStart
     EXPECT_FALSE(IsWindowVisible(main));
     EXPECT_EQ(nullptr, FindTopWindowOfProcess(app.Id(), "Configuration", 0));
 }
+void Installed::ServiceRunOverThreeHours() {
+    const DateTime hour = TruncateToHour(SystemNow());
+    ASSERT_NO_FATAL_FAILURE(LaunchAndTick({{"LAST_RUN", FormatGeneral(hour.AddSeconds(-3 * 3600))}}));
+    ASSERT_TRUE(WaitForActivity(main, {"Processing Files completed upto: "}, 150000)) << Describe();
+    // Measured from LAST_RUN, so an hour that turns during the run only adds a file.
+    const std::string lastRun = IniValue(Ini(), "LAST_RUN");
+    EXPECT_EQ(HoursUpTo(hour.AddSeconds(-3 * 3600), lastRun), CsvFilesIn(program / "out")) << Describe();
+    EXPECT_LE(hour, *ParseDateTime(lastRun));
+    EXPECT_EQ("RUNNING", Panels().at(0));
+}
+
+TEST_F(Installed, ServiceRunAtTheConfiguredMinuteExportsSinceLastRunAndSavesIt) { ServiceRunOverThreeHours(); }
+
+#ifdef HDQ_OTHER_SIM_DIR
+// The real HistData is a 32-bit program: the 64-bit build talks DDE to a 32-bit stand-in and
+// the 32-bit build to a 64-bit one.
+class InstalledBesideTheOtherBuildsStandIn : public Installed {
+protected:
+    InstalledBesideTheOtherBuildsStandIn() : Installed(HDQ_OTHER_SIM_DIR) {}
+};
+
+TEST_F(InstalledBesideTheOtherBuildsStandIn, ServiceRunExportsSinceLastRunAcrossTheBitBoundary) {
+    ServiceRunOverThreeHours();
+}
+#endif
 
 TEST_F(Installed, IncompleteConfigurationOpensTheSettingsThenShowsTheWindow) {
     WriteProgramIni(Ini(), standIn, "", program / "out");

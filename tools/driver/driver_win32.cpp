@@ -29,7 +29,7 @@ HWND FindTop(DWORD pid, const std::string& title, const char* className, DWORD t
         const char* className;
         HWND found = nullptr;
     } s{pid, title, className};
-    auto match = [](HWND h, LPARAM lp) -> BOOL {
+    auto match = [](HWND h, LPARAM lp) CALLBACK -> BOOL {
         auto* s = reinterpret_cast<Search*>(lp);
         DWORD pid = 0;
         GetWindowThreadProcessId(h, &pid);
@@ -110,7 +110,7 @@ HWND FindTopWindowOfProcess(DWORD pid, const std::string& title, DWORD timeoutMs
 
 HWND FindChildByText(HWND parent, const std::string& text) {
     std::pair<const std::string&, HWND> s{text, nullptr};
-    auto match = [](HWND h, LPARAM lp) -> BOOL {
+    auto match = [](HWND h, LPARAM lp) CALLBACK -> BOOL {
         auto* s = reinterpret_cast<std::pair<const std::string&, HWND>*>(lp);
         s->second = WindowText(h) == s->first ? h : nullptr;
         return !s->second;
