@@ -21,14 +21,6 @@ void* HelpOwnerWindow() { return g_helpOwner; }
 
 void LogActivity(const std::string& text, int level) { AppActivity().LogActivity(text, level); }
 
-bool SaveConfigIfChanged() {
-    VRXConfiguration& cfg = AppConfig();
-    if (!cfg.ChangeWasMade()) return true;
-    if (!cfg.SaveConfig()) return false;  // the store has logged why
-    LogActivity("Configuration saved to " + cfg.path(), 0);
-    return true;
-}
-
 bool ValidatePath(const std::string& path) { return ValidatePath(path, AppLog()); }
 bool DirectoryExists(const std::string& path) { return DirectoryExists(path, AppLog()); }
 bool FileExists(const std::string& path) { return FileExists(path, AppLog()); }

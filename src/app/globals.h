@@ -15,7 +15,6 @@ ActivityList* GetActivityList();
 
 void LogActivity(const std::string& text, int level);
 // TruncateToHour lives in core/datetime.h.
-bool SaveConfigIfChanged();
 // The file checks of core/file_checks.h, telling the program's log.
 bool ValidatePath(const std::string& path);
 bool DirectoryExists(const std::string& path);

@@ -16,6 +16,7 @@
 #include "core/files.h"
 #include "core/text.h"
 #include "histdata/frmdde.h"
+#include "settings/settings_context.h"
 #include "win32/dialog_win32.h"
 #include "platform/platform_res.h"
 #include "platform/systray_win32.h"
@@ -192,6 +193,9 @@ int Main(HINSTANCE instance, const char* commandLine) {
     env.instanceHandle = reinterpret_cast<uintptr_t>(instance);
     if (!RunStartup(env)) return 1;
     win::Dialog::SetFailureReport([](const std::string& line) { AppLog().WriteLog(line, 0); });
+    const SettingsContext settings{AppConfig(), AppActivity(), AppMsgBox(), ProgramFolder(), App().title,
+                                   OpenHelpTopic};
+    SetSettingsContext(&settings);
 
     FirstUseDdeForm form;
     win::CommonUI ui(form);

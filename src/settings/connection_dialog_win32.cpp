@@ -2,12 +2,11 @@
 
 #include <commctrl.h>
 
-#include "app/globals.h"
-#include "app/shared.h"
 #include "settings/file_browser_dialog_win32.h"
 #include "settings/settings_outcome.h"
 #include "settings/settings_res.h"
 #include "settings/tag_selection_dialog_win32.h"
+#include "settings/settings_context.h"
 
 namespace hdq {
 namespace {
@@ -51,7 +50,7 @@ bool CustomConfigDialog::OnInit() {
     if (refreshed) {
         CheckTagnameFile();
     } else {
-        AppMsgBox().VrxMsgBox("Failed to refresh UI from CONFIG", 0);
+        Settings().msgBox.VrxMsgBox("Failed to refresh UI from CONFIG", 0);
     }
     return true;
 }
@@ -125,8 +124,8 @@ void CustomConfigDialog::BrowseFolder(int fieldId, const std::string& title, con
     std::string folder, file;
     if (BrowseForPath(ItemText(fieldId), title, folder, file) == kBrowserSaved) SetItemText(fieldId, folder);
     const std::string line = logPrefix + ItemText(fieldId);
-    LogActivity(line, 2);
-    AppLog().WriteLog(line, 2);
+    Settings().log.LogActivity(line, 2);
+    Settings().log.WriteLog(line, 2);
 }
 
 void CustomConfigDialog::BrowseTagnameFile() {
@@ -134,7 +133,7 @@ void CustomConfigDialog::BrowseTagnameFile() {
     int response = BrowseForPath(TagFileBrowseStart(ItemText(IDC_txtTagnameFolder)),
                                  "Locate *.x File (default tagname.x)", folder, file);
     if (response == kBrowserSaved) SetItemText(IDC_txtTagnameFolder, TagFileFromBrowse(folder, file));
-    LogActivity("Tagname file: " + ItemText(IDC_txtTagnameFolder), 2);
+    Settings().log.LogActivity("Tagname file: " + ItemText(IDC_txtTagnameFolder), 2);
 }
 
 void CustomConfigDialog::OnCommand(int id, int notifyCode, HWND) {

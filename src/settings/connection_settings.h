@@ -5,6 +5,7 @@
 // operations, and copies the fields back.
 #include <string>
 #include "core/hashtable.h"
+#include "settings/settings_context.h"
 
 namespace hdq {
 
@@ -54,7 +55,7 @@ public:
     // Writes FilterTagsTable as the TAGNAME_ keys; false when the table is empty or on error.
     bool SaveFilterTags();
 
-    // The buttons: their message boxes go through AppMsgBox(). False when the apply failed.
+    // The buttons: their message boxes go through Settings().msgBox. False when the apply failed.
     bool Apply(const ConnectionFields& fields);
     bool Save(const ConnectionFields& fields);
 

@@ -2,10 +2,9 @@
 
 #include <exception>
 
-#include "app/globals.h"
-#include "app/shared.h"
 #include "settings/settings_outcome.h"
 #include "core/text.h"
+#include "settings/settings_context.h"
 
 namespace hdq {
 namespace {
@@ -23,9 +22,9 @@ constexpr Range kKeepDays{"KEEP_LOGS_FOR", 7, 1000, "Days to keep logs must be b
 constexpr char kLevelOutOfRange[] = "Level of detail to log must be Normal, Medium or High";
 
 void RejectField(std::string& field, const std::string& key) {
-    AppMsgBox().VrxMsgBox("Invalid value provided for '" + key + "'. Will use previous value.", kStyleExclamation,
+    Settings().msgBox.VrxMsgBox("Invalid value provided for '" + key + "'. Will use previous value.", kStyleExclamation,
                           std::string("Validation failed"));
-    field = AppConfig().item(key);
+    field = Settings().config.item(key);
 }
 
 // The field's number rounded half to even. nullopt with `failure` empty: not a number (the
@@ -47,7 +46,7 @@ std::optional<int> FieldNumber(std::string& field, const Range& range, std::stri
 
 bool ExecutionSettings::RefreshFromConfig(ExecutionFields& fields) {
     try {
-        VRXConfiguration& config = AppConfig();
+        VRXConfiguration& config = Settings().config;
         fields.minutes = config.item("MINUTES_AFTER_HOUR");
         const std::string level = config.item("VERBOSITY");
         auto index = ToInt16(level);
@@ -62,8 +61,8 @@ bool ExecutionSettings::RefreshFromConfig(ExecutionFields& fields) {
 }
 
 void ExecutionSettings::Load(ExecutionFields& fields) {
-    AppConfig().ReadConfig();
-    if (!RefreshFromConfig(fields)) AppMsgBox().VrxMsgBox("Failed to refresh UI from CONFIG", kStyleOk);
+    Settings().config.ReadConfig();
+    if (!RefreshFromConfig(fields)) Settings().msgBox.VrxMsgBox("Failed to refresh UI from CONFIG", kStyleOk);
 }
 
 std::string ExecutionSettings::ApplySettings(ExecutionFields& fields) {
@@ -74,7 +73,7 @@ std::string ExecutionSettings::ApplySettings(ExecutionFields& fields) {
         const auto days = FieldNumber(fields.keepLogDays, kKeepDays, failure);
         if (!failure.empty()) return failure;
         if (fields.verbosityIndex < 0 || fields.verbosityIndex >= kVerbosityItemCount) return kLevelOutOfRange;
-        VRXConfiguration& config = AppConfig();
+        VRXConfiguration& config = Settings().config;
         if (minutes) config.setItem(kMinutes.key, std::to_string(*minutes));
         if (days) config.setItem(kKeepDays.key, std::to_string(*days));
         config.setItem("VERBOSITY", std::to_string(fields.verbosityIndex));

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <exception>
 
-#include "app/startup.h"
 #include "core/error.h"
 #include "core/files.h"
 #include "settings/settings_res.h"
+#include "settings/settings_context.h"
 
 namespace hdq {
 namespace {
@@ -217,7 +217,7 @@ void FileBrowserDialog::ChangeDrive(const std::string& drive) {
         return;
     }
     // Like every untitled box of the program, these carry the application's title.
-    const char* title = App().title.c_str();
+    const char* title = Settings().title.c_str();
     if (IsDeviceUnavailable(error)) {
         MessageBoxA(hwnd(), ("Error: Device " + drive + " is unavailable.").c_str(), title, MB_OK);
     } else {

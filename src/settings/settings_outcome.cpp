@@ -1,25 +1,24 @@
 #include "settings/settings_outcome.h"
+#include "settings/settings_context.h"
 
-#include "app/globals.h"
-#include "app/shared.h"
 
 namespace hdq {
 
 bool ReportApply(const std::string& failure) {
-    if (!failure.empty()) AppMsgBox().VrxMsgBox(failure, kStyleExclamation);
+    if (!failure.empty()) Settings().msgBox.VrxMsgBox(failure, kStyleExclamation);
     return failure.empty();
 }
 
 void SaveAndReport() {
     if (!SaveConfigIfChanged()) {
-        AppMsgBox().VrxMsgBox("Unable to save configuration", kStyleExclamation);
+        Settings().msgBox.VrxMsgBox("Unable to save configuration", kStyleExclamation);
     } else {
-        AppMsgBox().VrxMsgBox("Saved successfully", kStyleInformation);
+        Settings().msgBox.VrxMsgBox("Saved successfully", kStyleInformation);
     }
 }
 
 void ShowHelpPage(const std::string& topic) {
-    if (!OpenHelpTopic(topic)) AppMsgBox().VrxMsgBox("Unable to display help", kStyleExclamation);
+    if (!Settings().openHelp || !Settings().openHelp(topic)) Settings().msgBox.VrxMsgBox("Unable to display help", kStyleExclamation);
 }
 
 }  // namespace hdq

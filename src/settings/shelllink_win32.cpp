@@ -6,11 +6,10 @@
 
 #include <utility>
 
-#include "app/globals.h"
-#include "app/shared.h"
 #include "core/files.h"
 #include "core/text.h"
 #include "win32/win32_handles.h"
+#include "settings/settings_context.h"
 
 namespace hdq {
 namespace {
@@ -123,7 +122,7 @@ std::string LogWriteFailure(HRESULT hr) {
     const DWORD code = HRESULT_FACILITY(hr) == FACILITY_WIN32 ? HRESULT_CODE(hr) : static_cast<DWORD>(hr);
     std::string text = Trim(win::ErrorText(code));
     if (text.empty()) text = "The shortcut could not be written.";
-    LogActivity("ERROR (" + std::to_string(code) + "): " + text, 0);
+    Settings().log.LogActivity("ERROR (" + std::to_string(code) + "): " + text, 0);
     return text;
 }
 
@@ -131,19 +130,19 @@ std::string LogWriteFailure(HRESULT hr) {
 std::string WriteStartupLink(const std::string& folder) {
     if (folder.empty()) {
         const std::string reason = "Windows names no such Startup folder.";
-        LogActivity("Error: Unable to add program shortcut to startup folder: " + reason, 0);
+        Settings().log.LogActivity("Error: Unable to add program shortcut to startup folder: " + reason, 0);
         return reason;
     }
-    const std::string program = fsys::WithBackslash(ProgramFolder());
+    const std::string program = fsys::WithBackslash(Settings().programFolder);
     const std::string target = program + fsys::ExeName() + ".exe";
     const std::string link = fsys::WithBackslash(folder) + fsys::ExeName() + ".lnk";
     const HRESULT hr = CreateShortcut(link, target, program, std::string(), target, 1, kShowMinNoActive);
     if (SUCCEEDED(hr)) {
-        LogActivity("Added program shortcut to startup folder " + folder, 0);
+        Settings().log.LogActivity("Added program shortcut to startup folder " + folder, 0);
         return std::string();
     }
     const std::string reason = LogWriteFailure(hr);
-    LogActivity("Error: Unable to add program shortcut to startup folder " + folder, 0);
+    Settings().log.LogActivity("Error: Unable to add program shortcut to startup folder " + folder, 0);
     return reason;
 }
 
@@ -158,19 +157,19 @@ bool AddProgramToStartup(HWND owner, const StartupFolders& folders) {
     const std::string own = folders.CurrentUser(owner);
     const std::string where = allUsers.empty() ? std::string() : " (" + allUsers + ")";
     if (own.empty()) {
-        AppMsgBox().VrxMsgBox("The shortcut could not be added to the Startup folder for all users" + where + ":\r\n" +
+        Settings().msgBox.VrxMsgBox("The shortcut could not be added to the Startup folder for all users" + where + ":\r\n" +
                                   refused,
                               MB_ICONEXCLAMATION);
         return false;
     }
-    const int answer = AppMsgBox().VrxMsgBox("The shortcut could not be added to the Startup folder for all users" +
+    const int answer = Settings().msgBox.VrxMsgBox("The shortcut could not be added to the Startup folder for all users" +
                                                  where + ":\r\n" + refused +
                                                  "\r\n\r\nAdd it to your own Startup folder instead?\r\n" + own,
                                              kYesNoExclamation);
     if (answer != IDYES) return false;
     const std::string failed = WriteStartupLink(own);
     if (failed.empty()) return true;
-    AppMsgBox().VrxMsgBox("The shortcut could not be added to your Startup folder (" + own + "):\r\n" + failed,
+    Settings().msgBox.VrxMsgBox("The shortcut could not be added to your Startup folder (" + own + "):\r\n" + failed,
                           MB_ICONEXCLAMATION);
     return false;
 }

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <exception>
 
-#include "app/globals.h"
 #include "win32/win32_handles.h"
 #include "settings/settings_res.h"
+#include "settings/settings_context.h"
 
 namespace hdq {
 namespace {
@@ -162,7 +162,7 @@ void SelectTagsDialog::AddAllTags() {
     try {
         selection_.AddAll();
     } catch (const std::exception& e) {
-        LogActivity(std::string("ERROR: AddAllTagsToFilterList ") + e.what(), 0);
+        Settings().log.LogActivity(std::string("ERROR: AddAllTagsToFilterList ") + e.what(), 0);
     }
     // Whatever was added before a failure stays, so the list shows it too.
     ShowChosenTags();

@@ -66,21 +66,14 @@ protected:
         ASSERT_NE(nullptr, main) << "no main window; the program is " << (app.Running() ? "running" : "not running");
         ASSERT_TRUE(WaitForActivity(main, {started}, 10000)) << Describe();
     }
-    // Launches with the service minute set to the current one and posts the service timer's
-    // tick at once rather than waiting for the real one; a start that straddles a minute is
-    // made again.
-    void LaunchAndTick(IniValues values) {
-        for (int attempt = 0; attempt < 5; ++attempt) {
-            const int minute = SystemNow().minute;
-            values.push_back({"MINUTES_AFTER_HOUR", std::to_string(minute)});
-            ASSERT_NO_FATAL_FAILURE(Launch(values));
-            if (SystemNow().minute == minute) {
-                PostMessageA(main, WM_TIMER, IDT_tmrProcessFiles, 0);
-                if (WaitForActivity(main, {"Timer Fired. About to Process Data Files Starting: "}, 10000)) return;
-            }
-            app.Kill();
+    // Launches with the service minute at hand and its tick posted (StartAndTickService).
+    void LaunchAndTick(const IniValues& values) {
+        WriteProgramIni(Ini(), standIn, topic, program / "out", values);
+        if (!standIn.Running()) {
+            ASSERT_TRUE(standIn.Start()) << "the stand-in did not open its window";
         }
-        FAIL() << "the service tick never met its minute\n" << Describe();
+        main = StartAndTickService(app, program.path());
+        ASSERT_NE(nullptr, main) << "the service tick never met its minute\n" << Describe();
     }
 
     // Three hours since LAST_RUN, exported at the configured minute.

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "app/resource.h"
+#include "core/clock.h"
 #include "platform/platform_res.h"
 #include "platform/systray_win32.h"
 
@@ -37,6 +38,20 @@ void WriteProgramIni(const std::string& iniPath, const StandIn& standIn, const s
 HWND StartProgram(Process& app, const std::string& programFolder) {
     if (!app.Start(programFolder + "\\HistDataToQorp.exe", "", programFolder)) return nullptr;
     return FindTopWindowOfProcess(app.Id(), kMainWindowTitle, 15000);
+}
+
+HWND StartAndTickService(Process& app, const std::string& programFolder) {
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        const int minute = SystemNow().minute;
+        SetIniValue(programFolder + "\\HistDataToQorp.ini", "MINUTES_AFTER_HOUR", std::to_string(minute));
+        HWND main = StartProgram(app, programFolder);
+        if (main && WaitForActivity(main, {"Running Service Mode"}, 10000) && SystemNow().minute == minute) {
+            PostMessageA(main, WM_TIMER, IDT_tmrProcessFiles, 0);
+            if (WaitForActivity(main, {"Timer Fired. About to Process Data Files Starting: "}, 10000)) return main;
+        }
+        app.Kill();
+    }
+    return nullptr;
 }
 
 std::vector<std::string> CsvFilesIn(const std::string& folder) {

@@ -26,6 +26,10 @@ void WriteProgramIni(const std::string& iniPath, const StandIn& standIn, const s
                      const std::string& outFolder, const IniValues& values = {});
 // Starts the installed program in its folder; its main window, nullptr when none opened.
 HWND StartProgram(Process& app, const std::string& programFolder);
+// Starts it with the service minute set to the current one and posts the service timer's tick
+// at once, instead of waiting for the real timer; a start that straddles a minute is made
+// again. The main window, nullptr when no tick started an export.
+HWND StartAndTickService(Process& app, const std::string& programFolder);
 
 
 // The names of the *.csv files in folder (letter case ignored, as on Windows), sorted.

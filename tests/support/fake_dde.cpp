@@ -125,9 +125,12 @@ AppSandbox::AppSandbox() {
         {"DDE_INTERVAL", "1m"},       {"SELECTALLTAGS", "TRUE"}, {"VALIDTRENDBYTES", ""},
     };
     for (const auto& [key, value] : defaults) cfg.DefineTree(key, value);
+    settings_.reset(new SettingsContext{cfg, AppActivity(), AppMsgBox(), temp_.path(), "HistData to Brel Qorp", {}});
+    SetSettingsContext(settings_.get());
 }
 
 AppSandbox::~AppSandbox() {
+    SetSettingsContext(nullptr);
     AppLog().closeLog();
     SetActivityList(nullptr);
     CreateSharedObjects();

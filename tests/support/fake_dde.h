@@ -7,6 +7,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -18,6 +19,7 @@
 #include "histdata/dde_form.h"
 #include "histdata/frmdde.h"
 #include "histdata/host.h"
+#include "settings/settings_context.h"
 #include "test_support.h"
 
 namespace hdq::test {
@@ -140,6 +142,7 @@ public:
 
 private:
     TempFolder temp_;
+    std::unique_ptr<SettingsContext> settings_;  // the settings forms' view of these objects
 };
 
 // A request session over the fakes: HistData's window is there, the dictionary holds the
