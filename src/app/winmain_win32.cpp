@@ -136,7 +136,8 @@ std::optional<std::string> ExitRequestFolder(const char* commandLine) {
 // exe for a copy of an older one. Copies in other folders run on. The result is 0 when no
 // copy from that folder runs any more.
 int EndFirstCopy(uint32_t key) {
-    win::UniqueKernelHandle mutex(OpenMutexA(SYNCHRONIZE, FALSE, InstanceMutexName(key).c_str()));
+    win::UniqueKernelHandle mutex(OpenMutexA(SYNCHRONIZE, FALSE, InstanceMutexName("Global\\", key).c_str()));
+    if (!mutex) mutex.reset(OpenMutexA(SYNCHRONIZE, FALSE, InstanceMutexName("Local\\", key).c_str()));
     if (!mutex) return 0;
     HWND main = FindFirstCopy(key);
     if (!main) return 1;

@@ -50,7 +50,7 @@ bool CustomConfigDialog::OnInit() {
     if (refreshed) {
         CheckTagnameFile();
     } else {
-        Settings().msgBox.VrxMsgBox("Failed to refresh UI from CONFIG", 0);
+        SettingsEnv().msgBox.VrxMsgBox("Failed to refresh UI from CONFIG", 0);
     }
     return true;
 }
@@ -124,8 +124,8 @@ void CustomConfigDialog::BrowseFolder(int fieldId, const std::string& title, con
     std::string folder, file;
     if (BrowseForPath(ItemText(fieldId), title, folder, file) == kBrowserSaved) SetItemText(fieldId, folder);
     const std::string line = logPrefix + ItemText(fieldId);
-    Settings().log.LogActivity(line, 2);
-    Settings().log.WriteLog(line, 2);
+    SettingsEnv().log.LogActivity(line, 2);
+    SettingsEnv().log.WriteLog(line, 2);
 }
 
 void CustomConfigDialog::BrowseTagnameFile() {
@@ -133,7 +133,7 @@ void CustomConfigDialog::BrowseTagnameFile() {
     int response = BrowseForPath(TagFileBrowseStart(ItemText(IDC_txtTagnameFolder)),
                                  "Locate *.x File (default tagname.x)", folder, file);
     if (response == kBrowserSaved) SetItemText(IDC_txtTagnameFolder, TagFileFromBrowse(folder, file));
-    Settings().log.LogActivity("Tagname file: " + ItemText(IDC_txtTagnameFolder), 2);
+    SettingsEnv().log.LogActivity("Tagname file: " + ItemText(IDC_txtTagnameFolder), 2);
 }
 
 void CustomConfigDialog::OnCommand(int id, int notifyCode, HWND) {

@@ -27,7 +27,7 @@ ConnectionSettings::ConnectionSettings() {
 
 bool ConnectionSettings::StoredSelectAllTags() {
     try {
-        if (auto value = ParseBool(Settings().config.item("SELECTALLTAGS"))) return *value;
+        if (auto value = ParseBool(SettingsEnv().config.item("SELECTALLTAGS"))) return *value;
     } catch (const std::exception&) {
     }
     return true;
@@ -35,7 +35,7 @@ bool ConnectionSettings::StoredSelectAllTags() {
 
 bool ConnectionSettings::RefreshFromConfig(ConnectionFields& fields) {
     try {
-        VRXConfiguration& config = Settings().config;
+        VRXConfiguration& config = SettingsEnv().config;
         fields.linkTopic = config.item("DDE_LINKTOPIC");
         fields.histDataFolder = config.item("DDE_HISTDATA_FOLDER");
         fields.lghFolder = config.item("DDE_LGH_FOLDER");
@@ -50,8 +50,8 @@ bool ConnectionSettings::RefreshFromConfig(ConnectionFields& fields) {
 void ConnectionSettings::LoadAllTags(const std::string& tagnameFile) {
     try {
         allTags_.RemoveAll();
-        auto reader = std::make_unique<TagnameXParser>(Settings().config.item("VERBOSITY"), &Settings().log);
-        ApplyValidTrendBytes(*reader, Settings().config.item("VALIDTRENDBYTES"));
+        auto reader = std::make_unique<TagnameXParser>(SettingsEnv().config.item("VERBOSITY"), &SettingsEnv().log);
+        ApplyValidTrendBytes(*reader, SettingsEnv().config.item("VALIDTRENDBYTES"));
         reader->ReadTAGNAMEXfile(tagnameFile);
         allTags_.RemoveAll();
         long counter = 1;
@@ -68,7 +68,7 @@ void ConnectionSettings::LoadAllTags(const std::string& tagnameFile) {
 void ConnectionSettings::LoadFilterTags() {
     try {
         filterTags_.RemoveAll();
-        VRXConfiguration& config = Settings().config;
+        VRXConfiguration& config = SettingsEnv().config;
         for (long counter = 1; config.ItemExists(TagKey(counter)); ++counter) {
             filterTags_.Add(TagKey(counter), config.item(TagKey(counter)));
         }
@@ -78,7 +78,7 @@ void ConnectionSettings::LoadFilterTags() {
 }
 
 ConnectionSettings::TagFileCheck ConnectionSettings::CheckTagnameFile(const std::string& tagnameFile) {
-    if (!FileExists(tagnameFile, Settings().log)) return TagFileCheck::Missing;
+    if (!FileExists(tagnameFile, SettingsEnv().log)) return TagFileCheck::Missing;
     const std::string name = ToLower(tagnameFile);
     if (name == loadedTagFile_) return TagFileCheck::Unchanged;
     LoadAllTags(tagnameFile);
@@ -87,7 +87,7 @@ ConnectionSettings::TagFileCheck ConnectionSettings::CheckTagnameFile(const std:
 }
 
 void ConnectionSettings::RemoveTagKeys() {
-    VRXConfiguration& config = Settings().config;
+    VRXConfiguration& config = SettingsEnv().config;
     for (long counter = 1; config.ItemExists(TagKey(counter)); ++counter) config.RemoveItem(TagKey(counter));
 }
 
@@ -95,7 +95,7 @@ bool ConnectionSettings::SaveFilterTags() {
     try {
         RemoveTagKeys();
         if (filterTags_.Count() == 0) return false;
-        VRXConfiguration& config = Settings().config;
+        VRXConfiguration& config = SettingsEnv().config;
         for (const std::string& key : filterTags_.Keys()) {
             const std::string value = filterTags_.Item(key);
             config.DefineTree(key, value);
@@ -116,7 +116,7 @@ bool ConnectionSettings::SaveFilterTags() {
 std::string ConnectionSettings::ApplySettings(const ConnectionFields& fields) {
     if (!fields.processAllTags && filterTags_.Count() == 0) return kNoTagsChosen;
     try {
-        VRXConfiguration& config = Settings().config;
+        VRXConfiguration& config = SettingsEnv().config;
         config.setItem("DDE_LINKTOPIC", Trim(fields.linkTopic));
         config.setItem("DDE_LGH_FOLDER", Trim(fields.lghFolder));
         config.setItem("DDE_TAGNAME_FILE", Trim(fields.tagnameFile));
@@ -141,8 +141,8 @@ bool ConnectionSettings::Apply(const ConnectionFields& fields) { return ReportAp
 bool ConnectionSettings::Save(const ConnectionFields& fields) {
     if (!ReportApply(ApplySettings(fields))) return false;
     SaveAndReport();
-    Settings().log.WriteLog("Saved configuration:", 2);
-    Settings().config.dumpConfiguration();
+    SettingsEnv().log.WriteLog("Saved configuration:", 2);
+    SettingsEnv().config.dumpConfiguration();
     return true;
 }
 

@@ -55,7 +55,7 @@ public:
     // Writes FilterTagsTable as the TAGNAME_ keys; false when the table is empty or on error.
     bool SaveFilterTags();
 
-    // The buttons: their message boxes go through Settings().msgBox. False when the apply failed.
+    // The buttons: their message boxes go through SettingsEnv().msgBox. False when the apply failed.
     bool Apply(const ConnectionFields& fields);
     bool Save(const ConnectionFields& fields);
 

@@ -22,9 +22,9 @@ constexpr Range kKeepDays{"KEEP_LOGS_FOR", 7, 1000, "Days to keep logs must be b
 constexpr char kLevelOutOfRange[] = "Level of detail to log must be Normal, Medium or High";
 
 void RejectField(std::string& field, const std::string& key) {
-    Settings().msgBox.VrxMsgBox("Invalid value provided for '" + key + "'. Will use previous value.", kStyleExclamation,
+    SettingsEnv().msgBox.VrxMsgBox("Invalid value provided for '" + key + "'. Will use previous value.", kStyleExclamation,
                           std::string("Validation failed"));
-    field = Settings().config.item(key);
+    field = SettingsEnv().config.item(key);
 }
 
 // The field's number rounded half to even. nullopt with `failure` empty: not a number (the
@@ -46,7 +46,7 @@ std::optional<int> FieldNumber(std::string& field, const Range& range, std::stri
 
 bool ExecutionSettings::RefreshFromConfig(ExecutionFields& fields) {
     try {
-        VRXConfiguration& config = Settings().config;
+        VRXConfiguration& config = SettingsEnv().config;
         fields.minutes = config.item("MINUTES_AFTER_HOUR");
         const std::string level = config.item("VERBOSITY");
         auto index = ToInt16(level);
@@ -61,8 +61,8 @@ bool ExecutionSettings::RefreshFromConfig(ExecutionFields& fields) {
 }
 
 void ExecutionSettings::Load(ExecutionFields& fields) {
-    Settings().config.ReadConfig();
-    if (!RefreshFromConfig(fields)) Settings().msgBox.VrxMsgBox("Failed to refresh UI from CONFIG", kStyleOk);
+    SettingsEnv().config.ReadConfig();
+    if (!RefreshFromConfig(fields)) SettingsEnv().msgBox.VrxMsgBox("Failed to refresh UI from CONFIG", kStyleOk);
 }
 
 std::string ExecutionSettings::ApplySettings(ExecutionFields& fields) {
@@ -73,7 +73,7 @@ std::string ExecutionSettings::ApplySettings(ExecutionFields& fields) {
         const auto days = FieldNumber(fields.keepLogDays, kKeepDays, failure);
         if (!failure.empty()) return failure;
         if (fields.verbosityIndex < 0 || fields.verbosityIndex >= kVerbosityItemCount) return kLevelOutOfRange;
-        VRXConfiguration& config = Settings().config;
+        VRXConfiguration& config = SettingsEnv().config;
         if (minutes) config.setItem(kMinutes.key, std::to_string(*minutes));
         if (days) config.setItem(kKeepDays.key, std::to_string(*days));
         config.setItem("VERBOSITY", std::to_string(fields.verbosityIndex));

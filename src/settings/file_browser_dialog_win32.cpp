@@ -217,7 +217,7 @@ void FileBrowserDialog::ChangeDrive(const std::string& drive) {
         return;
     }
     // Like every untitled box of the program, these carry the application's title.
-    const char* title = Settings().title.c_str();
+    const char* title = SettingsEnv().title.c_str();
     if (IsDeviceUnavailable(error)) {
         MessageBoxA(hwnd(), ("Error: Device " + drive + " is unavailable.").c_str(), title, MB_OK);
     } else {

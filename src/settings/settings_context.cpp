@@ -9,16 +9,16 @@ const SettingsContext* g_context = nullptr;
 
 void SetSettingsContext(const SettingsContext* context) { g_context = context; }
 
-const SettingsContext& Settings() {
+const SettingsContext& SettingsEnv() {
     if (!g_context) throw VrxError(91, "Object variable or With block variable not set");
     return *g_context;
 }
 
 bool SaveConfigIfChanged() {
-    VRXConfiguration& cfg = Settings().config;
+    VRXConfiguration& cfg = SettingsEnv().config;
     if (!cfg.ChangeWasMade()) return true;
     if (!cfg.SaveConfig()) return false;  // the store has logged why
-    Settings().log.LogActivity("Configuration saved to " + cfg.path(), 0);
+    SettingsEnv().log.LogActivity("Configuration saved to " + cfg.path(), 0);
     return true;
 }
 

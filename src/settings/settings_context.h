@@ -23,7 +23,7 @@ struct SettingsContext {
 
 // Set by the program once its shared objects exist; nullptr takes it back.
 void SetSettingsContext(const SettingsContext* context);
-const SettingsContext& Settings();
+const SettingsContext& SettingsEnv();
 
 // "Save Settings": writes the INI file when something changed (one activity line when it did).
 bool SaveConfigIfChanged();

@@ -122,7 +122,7 @@ std::string LogWriteFailure(HRESULT hr) {
     const DWORD code = HRESULT_FACILITY(hr) == FACILITY_WIN32 ? HRESULT_CODE(hr) : static_cast<DWORD>(hr);
     std::string text = Trim(win::ErrorText(code));
     if (text.empty()) text = "The shortcut could not be written.";
-    Settings().log.LogActivity("ERROR (" + std::to_string(code) + "): " + text, 0);
+    SettingsEnv().log.LogActivity("ERROR (" + std::to_string(code) + "): " + text, 0);
     return text;
 }
 
@@ -130,19 +130,19 @@ std::string LogWriteFailure(HRESULT hr) {
 std::string WriteStartupLink(const std::string& folder) {
     if (folder.empty()) {
         const std::string reason = "Windows names no such Startup folder.";
-        Settings().log.LogActivity("Error: Unable to add program shortcut to startup folder: " + reason, 0);
+        SettingsEnv().log.LogActivity("Error: Unable to add program shortcut to startup folder: " + reason, 0);
         return reason;
     }
-    const std::string program = fsys::WithBackslash(Settings().programFolder);
+    const std::string program = fsys::WithBackslash(SettingsEnv().programFolder);
     const std::string target = program + fsys::ExeName() + ".exe";
     const std::string link = fsys::WithBackslash(folder) + fsys::ExeName() + ".lnk";
     const HRESULT hr = CreateShortcut(link, target, program, std::string(), target, 1, kShowMinNoActive);
     if (SUCCEEDED(hr)) {
-        Settings().log.LogActivity("Added program shortcut to startup folder " + folder, 0);
+        SettingsEnv().log.LogActivity("Added program shortcut to startup folder " + folder, 0);
         return std::string();
     }
     const std::string reason = LogWriteFailure(hr);
-    Settings().log.LogActivity("Error: Unable to add program shortcut to startup folder " + folder, 0);
+    SettingsEnv().log.LogActivity("Error: Unable to add program shortcut to startup folder " + folder, 0);
     return reason;
 }
 
@@ -157,19 +157,19 @@ bool AddProgramToStartup(HWND owner, const StartupFolders& folders) {
     const std::string own = folders.CurrentUser(owner);
     const std::string where = allUsers.empty() ? std::string() : " (" + allUsers + ")";
     if (own.empty()) {
-        Settings().msgBox.VrxMsgBox("The shortcut could not be added to the Startup folder for all users" + where + ":\r\n" +
+        SettingsEnv().msgBox.VrxMsgBox("The shortcut could not be added to the Startup folder for all users" + where + ":\r\n" +
                                   refused,
                               MB_ICONEXCLAMATION);
         return false;
     }
-    const int answer = Settings().msgBox.VrxMsgBox("The shortcut could not be added to the Startup folder for all users" +
+    const int answer = SettingsEnv().msgBox.VrxMsgBox("The shortcut could not be added to the Startup folder for all users" +
                                                  where + ":\r\n" + refused +
                                                  "\r\n\r\nAdd it to your own Startup folder instead?\r\n" + own,
                                              kYesNoExclamation);
     if (answer != IDYES) return false;
     const std::string failed = WriteStartupLink(own);
     if (failed.empty()) return true;
-    Settings().msgBox.VrxMsgBox("The shortcut could not be added to your Startup folder (" + own + "):\r\n" + failed,
+    SettingsEnv().msgBox.VrxMsgBox("The shortcut could not be added to your Startup folder (" + own + "):\r\n" + failed,
                           MB_ICONEXCLAMATION);
     return false;
 }

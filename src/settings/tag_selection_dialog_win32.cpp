@@ -162,7 +162,7 @@ void SelectTagsDialog::AddAllTags() {
     try {
         selection_.AddAll();
     } catch (const std::exception& e) {
-        Settings().log.LogActivity(std::string("ERROR: AddAllTagsToFilterList ") + e.what(), 0);
+        SettingsEnv().log.LogActivity(std::string("ERROR: AddAllTagsToFilterList ") + e.what(), 0);
     }
     // Whatever was added before a failure stays, so the list shows it too.
     ShowChosenTags();
