@@ -18,7 +18,9 @@
 
 #include "app/shared.h"
 #include "driver_win32.h"
-#include "fake_dde.h"
+#include "bench_folder.h"
+#include "core/files.h"
+#include "logging/activity.h"
 #include "histdata/frmdde.h"
 #include "plant_tag_names.h"
 #include "platform/platform_res.h"
@@ -26,7 +28,6 @@
 #include "win32/win32_handles.h"
 #include "settings/settings_res.h"
 #include "settings/tag_selection_dialog_win32.h"
-#include "standin_win32.h"
 #include "tagnamex_writer.h"
 #include "app/version.h"
 
@@ -52,24 +53,28 @@ void PrintRow(const char* label, const std::vector<double>& seconds, size_t runs
 // Requests hours 00:00, 01:00, ... of one day for the stand-in's dictionary of tagCount tags,
 // all selected, and prints the row of the table. True when every request was made.
 bool TimeRequests(const char* label, size_t tagCount, int requests) {
-    hdq::test::AppSandbox sandbox;  // shared objects, a program folder and its cache
-    hdq::test::StandIn standIn(HDQ_SIM_DIR);
+    hdq::bench::Folder folder;  // the stand-in, its dictionary and the cache
+    CopyFileA((hdq::bench::WinPath(HDQ_SIM_DIR) + "\\histdata.exe").c_str(), (folder / "histdata.exe").c_str(), FALSE);
     // The program always talks to the service "histdata"; a topic of its own keeps other
     // stand-ins that may run on this machine from answering.
-    const std::string topic = hdq::test::UniqueName("bench");
-    standIn.WriteSettings("SERVICE=histdata\r\nTOPIC=" + topic + "\r\nLIFETIME_MS=300000\r\n");
-    standIn.WriteDictionary(hdq::bench::PlantTagNames(tagCount));
-    sandbox.Set("DDE_LINKTOPIC", topic);
-    sandbox.Set("DDE_LGH_FOLDER", standIn.folder());
-    sandbox.Set("DDE_TAGNAME_FILE", standIn.Path("tagname.x"));
-    sandbox.Set("DDE_HISTDATA_FOLDER", standIn.folder());
-    // The shipped log detail: a request writes no per-item lines.
-    sandbox.Set("VERBOSITY", "0");
-    hdq::AppLog().SetVerbosity(0);
+    const std::string topic = "bench" + std::to_string(GetCurrentProcessId());
+    hdq::fsys::WriteAll(folder / "histdata-sim.ini", "SERVICE=histdata\r\nTOPIC=" + topic + "\r\nLIFETIME_MS=300000\r\n");
+    std::vector<hdq::tools::TagRecord> records;
+    for (const std::string& name : hdq::bench::PlantTagNames(tagCount)) records.emplace_back().name = name;
+    hdq::tools::WriteTagnameX(folder / "tagname.x", records);
+    hdq::tools::Process standIn;
+    const auto window = [&] { return hdq::tools::FindTopWindowOfProcess(standIn.Id(), "Historical Data Manager", 0); };
+    const bool started = standIn.Start(folder / "histdata.exe", "", folder.path()) &&
+                         hdq::tools::WaitUntil([&] { return window() != nullptr; }, 10000);
+    // The shipped log detail writes no per-item lines; this log is not even opened.
+    hdq::VRXLoggerTXT log;
+    hdq::ActivityLog activity(log);
+    const hdq::DdeSettings settings{"600", topic, folder.path(), folder / "tagname.x", folder.path(), "59m",
+                                    "1m",  "TRUE", "",          "0",  folder / "cache\\"};
     const std::unique_ptr<hdq::DdeChannel> channel = hdq::MakePlatformDdeChannel();
-    hdq::FrmDDE form(*channel, hdq::PlatformHost(), hdq::AppActivity(), hdq::CurrentDdeSettings);
+    hdq::FrmDDE form(*channel, hdq::PlatformHost(), activity, [&] { return settings; });
     std::vector<double> seconds;
-    const bool ready = standIn.Copied() && standIn.Start() && form.Init();
+    const bool ready = started && form.Init();
     for (int i = 0; ready && i < requests; ++i) {
         form.SetStartDate(hdq::DateTime{2009, 3, 25, i % 24, 0, 0});
         form.SetStartTime(hdq::DateTime{2009, 3, 25, i % 24, 0, 0});
@@ -92,13 +97,13 @@ struct Program {
 };
 
 void MeasureStart(Program& program, const std::string& folder) {
-    hdq::test::Process p;  // killed when it goes away, should it not have ended
-    const auto awaited = [&] { return hdq::test::FindTopWindowOfProcess(p.Id(), program.awaited, 0); };
+    hdq::tools::Process p;  // killed when it goes away, should it not have ended
+    const auto awaited = [&] { return hdq::tools::FindTopWindowOfProcess(p.Id(), program.awaited, 0); };
     const double t0 = Now();
-    const bool started = p.Start(program.exe, "", folder) && hdq::test::WaitUntil(awaited, 30000, 1);
+    const bool started = p.Start(program.exe, "", folder) && hdq::tools::WaitUntil(awaited, 30000, 1);
     const double seconds = Now() - t0;
     Sleep(1500);  // whatever start-up still does once the window is there, then the figures
-    const HWND hidden = hdq::test::FindTopWindowOfProcess(p.Id(), program.hidden, 0);
+    const HWND hidden = hdq::tools::FindTopWindowOfProcess(p.Id(), program.hidden, 0);
     const hdq::win::UniqueKernelHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, p.Id()));
     PROCESS_MEMORY_COUNTERS memory{};
     if (started && hidden && !IsWindowVisible(hidden) && GetProcessMemoryInfo(process.get(), &memory, sizeof memory)) {
@@ -111,15 +116,15 @@ void MeasureStart(Program& program, const std::string& folder) {
 
 // A program folder that the program finds complete, so that it goes to the tray; the hourly
 // service's minute is half an hour away, so that no export starts while it is measured.
-std::string LayOutProgramFolder(const hdq::test::TempFolder& folder) {
-    CopyFileA(hdq::test::WinPath(HDQ_PROGRAM_EXE).c_str(), (folder / "HistDataToQorp.exe").c_str(), FALSE);
+std::string LayOutProgramFolder(const hdq::bench::Folder& folder) {
+    CopyFileA(hdq::bench::WinPath(HDQ_PROGRAM_EXE).c_str(), (folder / "HistDataToQorp.exe").c_str(), FALSE);
     CreateDirectoryA((folder / "cache").c_str(), nullptr);  // OUTPUT_FOLDER keeps its default
-    hdq::test::WriteTagnameX(folder / "tagname.x", std::vector<hdq::test::TagRecord>(200));
+    hdq::tools::WriteTagnameX(folder / "tagname.x", std::vector<hdq::tools::TagRecord>(200));
     const std::time_t now = std::time(nullptr);
     std::string ini = "DDE_LINKTOPIC=tagname\r\nMINUTES_AFTER_HOUR=";
     ini += std::to_string((std::localtime(&now)->tm_min + 30) % 60) + "\r\nDDE_TAGNAME_FILE=" + (folder / "tagname.x");
     ini += "\r\nDDE_LGH_FOLDER=" + folder.path() + "\r\nDDE_HISTDATA_FOLDER=" + folder.path() + "\r\n";
-    hdq::test::WriteFile(folder / "HistDataToQorp.ini", ini);
+    hdq::fsys::WriteAll(folder / "HistDataToQorp.ini", ini);
     return folder / "HistDataToQorp.exe";
 }
 
@@ -187,9 +192,9 @@ int main(int argc, char** argv) {
     std::printf("%-24s %4s %6s %9s %9s %9s %9s\n", "request (s)", "ok", "failed", "mean", "min", "over 2.0", "mean/2");
     const bool few = TimeRequests("3 tags", 3, runs);
     const bool many = TimeRequests("100 tags", 100, runs);
-    hdq::test::TempFolder folder;
+    hdq::bench::Folder folder;
     // The yardstick never shows its window; the program, configured, keeps its main window hidden.
-    Program trivial{hdq::test::WinPath(HDQ_TRIVIAL_EXE), "HdqTrivialWindow", "HdqTrivialWindow", WM_CLOSE, 0};
+    Program trivial{hdq::bench::WinPath(HDQ_TRIVIAL_EXE), "HdqTrivialWindow", "HdqTrivialWindow", WM_CLOSE, 0};
     Program ours{LayOutProgramFolder(folder), hdq::win::FrmSysTray::kWindowTitle,
                  HDQ_MAIN_WINDOW_TITLE, WM_COMMAND, IDM_mExit};
     // Alternated, so that a passing load on the machine touches both series alike.

@@ -80,13 +80,13 @@ constexpr size_t kRecords = 100000;
 const struct Dictionary {
     const std::string path = "/tmp/hdq_bench_tagname_" + std::to_string(::getpid()) + ".x";
     Dictionary() {
-        std::vector<hdq::test::TagRecord> records;
+        std::vector<hdq::tools::TagRecord> records;
         for (const std::string& name : hdq::bench::PlantTagNames(kRecords)) {
             const size_t i = records.size();
             records.push_back({name, "Loop " + std::to_string(i) + " process value, engineering units",
                                static_cast<uint8_t>(i % 8 == 7 ? 0 : i % 2 ? 1 : 9)});
         }
-        hdq::test::WriteTagnameX(path, records);
+        hdq::tools::WriteTagnameX(path, records);
     }
     ~Dictionary() { std::remove(path.c_str()); }
 } kDictionary;
