@@ -90,16 +90,6 @@ std::vector<DWORD> CopiesRunningFrom(const std::string& exePath) {
     return ids;
 }
 
-// The log's messages without their "hh:mm:ss : " stamp.
-std::vector<std::string> Messages(const std::string& logText) {
-    std::vector<std::string> messages;
-    for (size_t pos = 0, end = 0; pos < logText.size(); pos = end + 2) {
-        end = std::min(logText.find("\r\n", pos), logText.size());
-        messages.push_back(Message(logText.substr(pos, end - pos)));
-    }
-    return messages;
-}
-
 // One row's world: a program folder with the exe, its INI file and an output folder, and a
 // private HistData stand-in whose faults the row sets.
 struct Cell {
@@ -294,26 +284,6 @@ const std::vector<Row>& Rows() {
          .lines = {"=+= Poked: TAGS, $date,$time,TANK_LEVEL,+", "ERROR (", "Error: Unable to Poke tags", kHourFailed,
                    "!=+= Poked: TAGS1, ", "!Start DDE MakeFiles ... ", kNotSubmitted}},
 
-        // The write order is carried out, then HistData is gone before it confirms it.
-        {.name = "HistDataEndsAfterTheWriteOrder", .faults = "EXIT_AFTER_POKES=10",
-         .lines = {"=+= poked writefile command", "Make Error (", kNotMade, kHourFailed, kNotSubmitted}},
-
-        {.name = "OutputFolderRemovedIsCreated",
-         .beforeRun = [](Cell& c) { ASSERT_TRUE(RemoveDirectoryA(c.Out().c_str())) << GetLastError(); },
-         .lines = {"File to Copy: {out}\\{csv}", kMoved, kSubmitted},
-         .out = {"{csv}"}},
-
-        // A read-only attribute does not stop files being made in a folder, so the folder is
-        // made impossible instead: a file stands where it would be.
-        {.name = "OutputFolderCannotBeMade",
-         .beforeRun = [](Cell& c) {
-             ASSERT_TRUE(RemoveDirectoryA(c.Out().c_str())) << GetLastError();
-             WriteFile(c.Out(), "in the way");
-         },
-         .lines = {"Error: Unable to Move CSV Files: (", kSubmitted, kCompleted, kNotMoved},
-         .cache = {"{csv}"},
-         .check = [](Cell& c) { EXPECT_EQ("in the way", ReadFile(c.Out())); }},
-
         // A file nobody checked (left by a crash) is never delivered; held open by another
         // program it cannot even be deleted, and the hour's own file still goes out.
         {.name = "ServiceWithUncheckedCacheFileLocked", .service = true,
@@ -323,12 +293,6 @@ const std::vector<Row>& Rows() {
                    "!File to Copy: {out}\\" + kLeftover},
          .out = {"{csv}"},
          .cache = {kLeftover},
-         .lastRunMoves = true},
-
-        {.name = "ServiceNoFault", .service = true,
-         .lines = {"Timer Fired. About to Process Data Files Starting: ", "Created CSV file for: {start}", kMoved,
-                   "!SaveINI() failed in VRXConfiguration.SaveConfig()."},
-         .out = {"{csv}"},
          .lastRunMoves = true},
 
         // A failed hour is reported and skipped; LAST_RUN keeps it for the next service run.

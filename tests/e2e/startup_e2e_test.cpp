@@ -40,10 +40,7 @@ TEST(StartupEndToEnd, RefusesAnIniFileItCannotReadAndCreatesAMissingOneWithItsSe
         [&] {
             const std::vector<std::string> logs = test::FilesIn(folder / "log");
             if (logs.empty() || test::ReadFile(ini).empty()) return false;
-            messages.clear();
-            for (const std::string& line : test::ReadLines(folder / "log" + "\\" + logs.back())) {
-                messages.push_back(line.size() > 11 ? line.substr(11) : line);
-            }
+            messages = test::Messages(test::ReadFile(folder / "log" + "\\" + logs.back()));
             return messages.size() >= 5;
         },
         20000);

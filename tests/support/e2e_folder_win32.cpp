@@ -72,10 +72,6 @@ std::string NewestLog(const std::string& programFolder) {
 
 std::vector<std::string> Activity(HWND main) { return ListBoxItems(FindChildById(main, IDC_lstActivityLog)); }
 
-bool AnyStartsWith(const std::vector<std::string>& lines, const std::string& start) {
-    return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return l.rfind(start, 0) == 0; });
-}
-
 bool WaitForActivity(HWND main, const std::vector<std::string>& starts, DWORD ms, const std::function<void()>& poll) {
     return WaitUntil(
         [&] {

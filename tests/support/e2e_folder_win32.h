@@ -37,9 +37,8 @@ std::vector<std::string> CsvFilesIn(const std::string& folder);
 // The text of the newest file in the program's log folder, "" when there is none.
 std::string NewestLog(const std::string& programFolder);
 
-// The main window's activity list; whether any of its lines starts with start.
+// The main window's activity list.
 std::vector<std::string> Activity(HWND main);
-bool AnyStartsWith(const std::vector<std::string>& lines, const std::string& start);
 // Waits until an activity line starts with one of starts; poll runs on every look.
 bool WaitForActivity(HWND main, const std::vector<std::string>& starts, DWORD ms,
                      const std::function<void()>& poll = {});

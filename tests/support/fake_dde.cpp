@@ -99,9 +99,7 @@ long RecordingActivityList::CountOf(const std::string& line) const {
     return std::count(lines.begin(), lines.end(), line);
 }
 
-bool RecordingActivityList::HasPrefix(const std::string& prefix) const {
-    return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return l.rfind(prefix, 0) == 0; });
-}
+bool RecordingActivityList::HasPrefix(const std::string& prefix) const { return AnyStartsWith(lines, prefix); }
 
 // ---- AppSandbox
 
@@ -142,12 +140,8 @@ void AppSandbox::Set(const std::string& key, const std::string& value) {
 }
 
 std::vector<std::string> AppSandbox::LogLines() const {
-    std::vector<std::string> lines;
     const std::string& file = AppLog().CurrentFile();
-    if (file.empty()) return lines;
-    // "hh:mm:ss : " in front of every message; a message holding CR LF continues bare.
-    for (const std::string& line : ReadLines(file)) lines.push_back(Message(line));
-    return lines;
+    return file.empty() ? std::vector<std::string>{} : Messages(ReadFile(file));
 }
 
 int AppSandbox::CountLogged(const std::string& line) const {
@@ -155,10 +149,7 @@ int AppSandbox::CountLogged(const std::string& line) const {
     return static_cast<int>(std::count(lines.begin(), lines.end(), line));
 }
 
-bool AppSandbox::LoggedStartingWith(const std::string& prefix) const {
-    const std::vector<std::string> lines = LogLines();
-    return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return l.rfind(prefix, 0) == 0; });
-}
+bool AppSandbox::LoggedStartingWith(const std::string& prefix) const { return AnyStartsWith(LogLines(), prefix); }
 
 // ---- DdeFormHarness
 

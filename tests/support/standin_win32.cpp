@@ -24,51 +24,23 @@ void StandIn::WriteDictionary(const std::vector<std::string>& tagNames) {
 
 bool StandIn::Start(bool waitForWindow, DWORD timeoutMs) {
     Stop();
-    STARTUPINFOA si{};
-    si.cb = sizeof(si);
-    si.dwFlags = STARTF_USESHOWWINDOW;
-    si.wShowWindow = SW_SHOWMINNOACTIVE;
-    PROCESS_INFORMATION pi{};
-    std::string commandLine = "\"" + ExePath() + "\"";
-    if (!CreateProcessA(ExePath().c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder().c_str(),
-                        &si, &pi)) {
-        return false;
-    }
-    win::UniqueKernelHandle thread(pi.hThread);
-    process_.reset(pi.hProcess);
-    pid_ = pi.dwProcessId;
-    tid_ = pi.dwThreadId;
+    // Minimised and without focus, as the program starts HistData.
+    if (!process_.Start(ExePath(), "", folder(), SW_SHOWMINNOACTIVE)) return false;
     if (!waitForWindow) return true;
-    const DWORD start = GetTickCount();
-    while (GetTickCount() - start < timeoutMs) {
-        if (Window()) return true;
-        if (!Running()) return false;
-        Sleep(20);
-    }
-    return false;
+    return WaitUntil([&] { return Window() != nullptr || !Running(); }, timeoutMs, 20) && Window() != nullptr;
 }
 
-HWND StandIn::Window() const { return pid_ ? FindWindowOfProcess(pid_, "Historical Data Manager") : nullptr; }
+HWND StandIn::Window() const { return process_.Id() ? FindTopWindowOfProcess(process_.Id(), "Historical Data Manager", 0) : nullptr; }
 
-bool StandIn::Running() const { return process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT; }
+bool StandIn::Running() const { return process_.Running(); }
 
-bool StandIn::WaitExit(DWORD timeoutMs) {
-    return !process_ || WaitForSingleObject(process_.get(), timeoutMs) == WAIT_OBJECT_0;
-}
+bool StandIn::WaitExit(DWORD timeoutMs) { return process_.WaitExit(timeoutMs); }
 
 void StandIn::Stop() {
-    if (!process_) return;
-    if (Running()) {
-        // A quit lets it withdraw its DDE service; a kill is the fallback.
-        PostThreadMessageA(tid_, WM_QUIT, 0, 0);
-        if (WaitForSingleObject(process_.get(), 3000) != WAIT_OBJECT_0) {
-            TerminateProcess(process_.get(), 1);
-            WaitForSingleObject(process_.get(), 5000);
-        }
-    }
-    process_.reset();
-    pid_ = 0;
-    tid_ = 0;
+    // A quit lets it withdraw its DDE service; the process owner kills it should it not end.
+    if (Running()) PostThreadMessageA(process_.ThreadId(), WM_QUIT, 0, 0);
+    process_.WaitExit(3000);
+    process_.Kill();
 }
 
 std::vector<std::string> StandIn::Transcript() const { return ReadLines(Path("histdata-transcript.txt")); }

@@ -50,13 +50,8 @@ public:
 private:
     TempFolder dir_;
     bool copied_ = false;
-    win::UniqueKernelHandle process_;
-    DWORD pid_ = 0;
-    DWORD tid_ = 0;
+    Process process_;
 };
-
-// The top-level window of that title belonging to process pid, or nullptr.
-inline HWND FindWindowOfProcess(DWORD pid, const std::string& title) { return FindTopWindowOfProcess(pid, title, 0); }
 
 // A name no other test run uses, so a stand-in of another run never answers this one.
 std::string UniqueName(const std::string& prefix);

@@ -121,15 +121,25 @@ void SetIniValue(const std::string& iniPath, const std::string& key, const std::
     WriteFile(iniPath, text);
 }
 
-std::string Message(const std::string& line) {
-    const bool stamped = line.size() >= 11 && line[2] == ':' && line[5] == ':' && line.compare(8, 3, " : ") == 0;
-    return stamped ? line.substr(11) : line;
+std::vector<std::string> Messages(const std::string& logText) {
+    std::vector<std::string> messages;
+    for (size_t pos = 0, end = 0; pos < logText.size(); pos = end + 2) {
+        end = std::min(logText.find("\r\n", pos), logText.size());
+        const std::string line = logText.substr(pos, end - pos);
+        const bool stamped = line.size() >= 11 && line[2] == ':' && line[5] == ':' && line.compare(8, 3, " : ") == 0;
+        messages.push_back(stamped ? line.substr(11) : line);
+    }
+    return messages;
 }
 
 int CountLines(const std::string& logPath, const std::string& start) {
-    int n = 0;
-    for (const std::string& line : ReadLines(logPath)) n += Message(line).rfind(start, 0) == 0;
-    return n;
+    const std::vector<std::string> messages = Messages(ReadFile(logPath));
+    return static_cast<int>(std::count_if(messages.begin(), messages.end(),
+                                          [&](const std::string& m) { return m.rfind(start, 0) == 0; }));
+}
+
+bool AnyStartsWith(const std::vector<std::string>& lines, const std::string& start) {
+    return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return l.rfind(start, 0) == 0; });
 }
 
 }  // namespace hdq::test

@@ -65,10 +65,12 @@ long ErrorNumberOf(const std::function<void()>& action);
 std::string ReadFile(const std::string& path);                 // "" when missing
 void WriteFile(const std::string& path, const std::string& content);
 std::vector<std::string> ReadLines(const std::string& path);   // split at CR LF
-// A log line's message: the line without its "hh:mm:ss : " stamp (a line without one is kept).
-std::string Message(const std::string& logLine);
+// A log's messages: its lines without their "hh:mm:ss : " stamp (a line that continues a
+// two-line message has none and is kept whole).
+std::vector<std::string> Messages(const std::string& logText);
 // How many of a log file's messages start with start.
 int CountLines(const std::string& logPath, const std::string& start);
+bool AnyStartsWith(const std::vector<std::string>& lines, const std::string& start);
 std::vector<std::string> FilesIn(const std::string& folder);   // ordinary file names, sorted
 // An INI file's value of a key, "<missing>" when it has none; and its replacement.
 std::string IniValue(const std::string& iniPath, const std::string& key);

@@ -28,12 +28,7 @@ protected:
         log.SetEnabled(true);
     }
 
-    // The log's lines without their "hh:mm:ss : " stamp.
-    std::vector<std::string> Texts() {
-        std::vector<std::string> texts;
-        for (const std::string& line : test::ReadLines(log.CurrentFile())) texts.push_back(line.substr(11));
-        return texts;
-    }
+    std::vector<std::string> Texts() { return test::Messages(test::ReadFile(log.CurrentFile())); }
     // A file in the log folder of `size` bytes (sparse where the file system allows), last
     // changed `age` seconds before the fake now.
     void OldFile(const std::string& name, int64_t age, uint64_t size = 1) {

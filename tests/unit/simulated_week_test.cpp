@@ -115,7 +115,7 @@ TEST_F(SimulatedWeek, ExportsEveryHourOnceAndKeepsOneLogFilePerDay) {
         ASSERT_FALSE(now.empty()) << FormatGeneral(clock.Now());
         if (now == before) continue;
         ++dayChanges;
-        EXPECT_EQ("Previous log file for this session = " + before, test::ReadLines(now).at(0).substr(11));
+        EXPECT_EQ("Previous log file for this session = " + before, test::Messages(test::ReadFile(now)).at(0));
     }
     EXPECT_EQ(7, dayChanges);
     EXPECT_EQ(168, channel.writeCount);

@@ -33,12 +33,8 @@ protected:
         AppLog().closeLog();
         return ok;
     }
-    // The newest log file's lines without their "hh:mm:ss : " stamp.
     std::vector<std::string> LogMessages() {
-        std::vector<std::string> messages;
-        for (const std::string& line : test::ReadLines(program / "log\\" + test::FilesIn(program / "log").back()))
-            messages.push_back(line.substr(11));
-        return messages;
+        return test::Messages(test::ReadFile(program / "log\\" + test::FilesIn(program / "log").back()));
     }
 
     test::TempFolder program;

@@ -98,33 +98,6 @@ protected:
     std::vector<std::unique_ptr<win::Dialog>> dialogs;
 };
 
-TEST_F(SettingsDialogTest, EachDialogHasItsCaptionAndItsTabOrder) {
-    const std::tuple<HWND, std::string, std::vector<int>> cases[] = {
-        {Open(std::make_unique<CustomConfigDialog>(), IDD_CustomConfig), "Configuration",
-         {IDC_txtDDE_LinkTopic, IDC_txtLGH_Folder, IDC_btnBrowseLGH, IDC_txtTagnameFolder, IDC_btnBrowseTagname,
-          IDC_txtHistDataFolder, IDC_btnBrowseHistData, IDC_txtOutputFolder, IDC_btnBrowseCSV, IDC_btnApply,
-          IDC_btnSave, IDC_btnHelp, IDC_btnClose, IDC_chkProcessAllTags, IDC_btnTagCollecter}},
-        {Open(std::make_unique<CustomAdvConfigDialog>(startup), IDD_CustomAdvConfig), "Settings",
-         {IDC_txtMinutes, IDC_cmbVerbosity, IDC_txtKeepLog_Days, IDC_btnApply, IDC_btnSave, IDC_btnHelp,
-          IDC_btnClose, IDC_btnStartup}},
-        {Open(std::make_unique<SelectTagsDialog>(selection), IDD_frmSelectTags),
-         "Settings : Select Tags to Collect Data For",
-         {IDC_lstFilterTags, IDC_txtFilter, IDC_lstAllTags, IDC_btnSave, IDC_btnAddTag, IDC_Command1,
-          IDC_btnAddAll, IDC_btnRemoveAll}},
-        {Open(std::make_unique<FileBrowserDialog>(browser), IDD_CommonFileBrowser),
-         "Select the Historical Data Directory",
-         {IDC_lstFile, IDC_lstDrive, IDC_lstDir, IDC_cmbType, IDC_txtFile, IDC_btnSave, IDC_btnCancel}},
-    };
-    for (const auto& [dlg, caption, expectedOrder] : cases) {
-        EXPECT_EQ(caption, test::WindowText(dlg));
-        std::vector<int> tabOrder;  // the controls Tab visits, in the order it visits them
-        for (HWND w = GetWindow(dlg, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
-            if (GetWindowLongA(w, GWL_STYLE) & WS_TABSTOP) tabOrder.push_back(GetDlgCtrlID(w));
-        }
-        EXPECT_EQ(expectedOrder, tabOrder) << caption;
-    }
-}
-
 TEST_F(SettingsDialogTest, BrowseButtonsOpenTheBrowserUnderTheirTitlesAndApplyKeepsTheChoiceOfAMissingDictionary) {
     const std::string picked = sb / "picked";
     const struct {

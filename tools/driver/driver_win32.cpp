@@ -62,11 +62,15 @@ std::string BuiltExe() {
     return path.substr(0, path.find_last_of('\\')) + "\\HistDataToQorp.exe";
 }
 
-bool Process::Start(const std::string& exe, const std::string& args, const std::string& workDir) {
+bool Process::Start(const std::string& exe, const std::string& args, const std::string& workDir, int showCommand) {
     Kill();
     std::string cmd = "\"" + exe + "\"" + (args.empty() ? "" : " " + args);
     STARTUPINFOA si{};
     si.cb = sizeof si;
+    if (showCommand >= 0) {
+        si.dwFlags = STARTF_USESHOWWINDOW;
+        si.wShowWindow = static_cast<WORD>(showCommand);
+    }
     return CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
                           workDir.empty() ? nullptr : workDir.c_str(), &si, &pi_) != FALSE;
 }

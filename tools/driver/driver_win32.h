@@ -20,7 +20,10 @@ public:
     ~Process() { Kill(); }
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;
-    bool Start(const std::string& exe, const std::string& args = "", const std::string& workDir = "");
+    // showCommand: how the program's first window shows (SW_...), -1 for as it chooses.
+    bool Start(const std::string& exe, const std::string& args = "", const std::string& workDir = "",
+               int showCommand = -1);
+    DWORD ThreadId() const { return pi_.dwThreadId; }
     bool WaitExit(DWORD ms, DWORD* exitCode = nullptr);
     bool Running() const;
     void Kill();
