@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/globals.h"
 #include "app/shared.h"
@@ -68,30 +70,34 @@ void WriteEnvironmentRecord(const StartupEnvironment& env) {
 
 bool ConfigurationUsable() { return g_configurationUsable; }
 
+std::vector<std::pair<std::string, std::string>> DefaultSettings(const ProgramFiles& files, const DateTime& now) {
+    // In the order the INI file has always listed them; LAST_RUN starts at yesterday's midnight.
+    return {{"DDE_LINKTOPIC", ""},
+            {"DDE_LGH_FOLDER", ""},
+            {"DDE_TAGNAME_FILE", ""},
+            {"DDE_HISTDATA_FOLDER", ""},
+            {"OUTPUT_FOLDER", files.Cache()},
+            {"MINUTES_AFTER_HOUR", "0"},
+            {"KEEP_LOGS_FOR", "1000"},
+            {"VERBOSITY", "0"},
+            {"LAST_RUN", FormatPattern(now.Date().AddDays(-1), "MM-dd-yyyy HH:mm:ss")},
+            {"HELPTOPIC", "12120"},
+            {"DDE_TIMEOUT", "600"},
+            {"DDE_MAX_BUFFER_SIZE", "500"},
+            {"DDE_DURATION", "59m"},
+            {"DDE_INTERVAL", "1m"},
+            {"DDE_SAVECACHE", "FALSE"},
+            {"SELECTALLTAGS", "TRUE"},
+            {"VALIDTRENDBYTES", ""}};
+}
+
 void DefineConfiguration() {
     g_configurationUsable = false;
     VRXConfiguration& config = AppConfig();
     config.SetLogHandler(&AppLog());
     config.setPath(IniFile());
 
-    const std::string lastRun = FormatPattern(AppClock().Now().Date().AddDays(-1), "MM-dd-yyyy HH:mm:ss");
-    config.DefineTree("DDE_LINKTOPIC", "");
-    config.DefineTree("DDE_LGH_FOLDER", "");
-    config.DefineTree("DDE_TAGNAME_FILE", "");
-    config.DefineTree("DDE_HISTDATA_FOLDER", "");
-    config.DefineTree("OUTPUT_FOLDER", ProgramFolder() + "\\cache");
-    config.DefineTree("MINUTES_AFTER_HOUR", "0");
-    config.DefineTree("KEEP_LOGS_FOR", "1000");
-    config.DefineTree("VERBOSITY", "0");
-    config.DefineTree("LAST_RUN", lastRun);
-    config.DefineTree("HELPTOPIC", "12120");
-    config.DefineTree("DDE_TIMEOUT", "600");
-    config.DefineTree("DDE_MAX_BUFFER_SIZE", "500");
-    config.DefineTree("DDE_DURATION", "59m");
-    config.DefineTree("DDE_INTERVAL", "1m");
-    config.DefineTree("DDE_SAVECACHE", "FALSE");
-    config.DefineTree("SELECTALLTAGS", "TRUE");
-    config.DefineTree("VALIDTRENDBYTES", "");
+    for (const auto& [key, value] : DefaultSettings(AppFiles(), AppClock().Now())) config.DefineTree(key, value);
 
     if (!config.ReadConfig()) {
         AppMsgBox().VrxMsgBox("Unable to read configuration at " + IniFile(), 48, "Unable to start " + App().title);

@@ -3,8 +3,11 @@
 // keys and the INI file, verbosity and log retention, the environment record.
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/app_properties.h"
+#include "core/datetime.h"
 #include "core/file_checks.h"
 
 namespace hdq {
@@ -32,6 +35,8 @@ struct StartupEnvironment {
 // Main's steps up to, not including, ShowMainWindow. Returns false when the configuration can
 // be neither read nor created (the message box has been shown): the program must end.
 bool RunStartup(const StartupEnvironment& env);
+// The seventeen settings and their defaults, for a program with these files, started now.
+std::vector<std::pair<std::string, std::string>> DefaultSettings(const ProgramFiles& files, const DateTime& now);
 void DefineConfiguration();   // part of RunStartup; returns having shown the box on failure
 bool ConfigurationUsable();   // false after DefineConfiguration failed to read the INI file
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/shared.h"
+#include "app/startup.h"
 #include "core/error.h"
 #include "tagnamex_writer.h"
 
@@ -116,13 +117,12 @@ AppSandbox::AppSandbox() {
     VRXConfiguration& cfg = AppConfig();
     cfg.setPath(temp_ / "test.ini");
     cfg.SetLogHandler(&log);
-    const std::pair<const char*, std::string> defaults[] = {
-        {"DDE_LINKTOPIC", "tagname"}, {"DDE_LGH_FOLDER", ""},   {"DDE_TAGNAME_FILE", ""},
-        {"DDE_HISTDATA_FOLDER", ""},  {"VERBOSITY", "2"},       {"OUTPUT_FOLDER", temp_.path() + "\\cache"},
-        {"HELPTOPIC", "12120"},       {"DDE_TIMEOUT", "600"},   {"DDE_DURATION", "59m"},
-        {"DDE_INTERVAL", "1m"},       {"SELECTALLTAGS", "TRUE"}, {"VALIDTRENDBYTES", ""},
-    };
-    for (const auto& [key, value] : defaults) cfg.DefineTree(key, value);
+    for (const auto& [key, value] : DefaultSettings(AppFiles(), DateTime{2011, 3, 24, 0, 0, 0})) {
+        cfg.DefineTree(key, value);
+    }
+    // A topic to talk on, and every line in the log.
+    Set("DDE_LINKTOPIC", "tagname");
+    Set("VERBOSITY", "2");
     settings_.reset(new SettingsContext{cfg, AppActivity(), AppMsgBox(), temp_.path(), "HistData to Brel Qorp", {}});
     SetSettingsContext(settings_.get());
 }
