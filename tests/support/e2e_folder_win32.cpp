@@ -47,7 +47,8 @@ HWND StartAndTickService(Process& app, const std::string& programFolder) {
         HWND main = StartProgram(app, programFolder);
         if (main && WaitForActivity(main, {"Running Service Mode"}, 10000) && SystemNow().minute == minute) {
             PostMessageA(main, WM_TIMER, IDT_tmrProcessFiles, 0);
-            if (WaitForActivity(main, {"Timer Fired. About to Process Data Files Starting: "}, 10000)) return main;
+            // The export's first line, which every log detail shows.
+            if (WaitForActivity(main, {"Processing Files Starting at: "}, 10000)) return main;
         }
         app.Kill();
     }
