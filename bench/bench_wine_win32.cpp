@@ -177,7 +177,7 @@ void TimeFilterBox(int runs) {
     }
     std::printf("%-24s %4s %6s %9s %9s %9s\n", "filter, 50,000 tags (s)", "ok", "failed", "mean", "min", "max");
     PrintRow("open the tag selection", opens, opens.size(), {*std::max_element(opens.begin(), opens.end())});
-    PrintRow("keystroke, owner-data", keys, keys.size(), {*std::max_element(keys.begin(), keys.end())});
+    PrintRow("keystroke, in the dialog", keys, keys.size(), {*std::max_element(keys.begin(), keys.end())});
     PrintRow("refill of a plain list", refills, refills.size(), {*std::max_element(refills.begin(), refills.end())});
 }
 

@@ -298,6 +298,8 @@ TEST_F(SettingsDialogTest, TheFilterBoxNarrowsTheListAndTheCountFollowsTheChoice
         EXPECT_EQ(rows, SendMessageA(list, LB_GETCOUNT, 0, 0)) << typed;
         EXPECT_EQ(0, SendMessageA(list, LB_GETSELCOUNT, 0, 0)) << typed;  // rows now stand for other tags
     }
+    Type(dlg, IDC_txtFilter, "FT10");  // the rows are names other programs can read, in name order
+    EXPECT_EQ((std::vector<std::string>{"ft101_PV", "FT102_SP"}), test::ListBoxItems(list));
     // A long name is not cut: the list scrolls sideways at least as far as the name is wide.
     RECT rc{};
     GetClientRect(list, &rc);
