@@ -34,9 +34,9 @@ public:
     static UINT RestoreMessage();
     // Non-zero key of a program folder, the same for any letter case of the path.
     static uint32_t FolderKey(const std::string& folder);
-    // The key of this program's folder, in its long form (a copy started through a short
-    // 8.3 path is the same installation).
-    static uint32_t InstanceKey();                            // of this program's folder
+    // The key of a program folder, in its long form (a copy started through a short 8.3 path
+    // is the same installation); InstanceKey is this program's.
+    static uint32_t InstanceKey();
     static uint32_t InstanceKeyOf(const std::string& folder);
 
 protected:

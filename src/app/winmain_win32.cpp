@@ -176,9 +176,10 @@ int Main(HINSTANCE instance, const char* commandLine) {
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&icc);
 
+    if (auto folder = ExitRequestFolder(commandLine)) return EndFirstCopy(win::CommonUI::InstanceKeyOf(*folder));
+
     // One copy per program folder: each folder has its own INI file, cache and LAST_RUN, and
     // two copies driving the same HistData would break its one-request-at-a-time rule.
-    if (auto folder = ExitRequestFolder(commandLine)) return EndFirstCopy(win::CommonUI::InstanceKeyOf(*folder));
     const uint32_t key = win::CommonUI::InstanceKey();
     bool alreadyRunning = false;
     win::UniqueKernelHandle mutex = CreateInstanceMutex(key, &alreadyRunning);
