@@ -100,6 +100,8 @@ void ServiceController::OnWatchTick() {
         if (IsConfigured()) {
             LogActivity("Everything configured is reachable now", 0);
             SetServiceMode(ServiceMode::Running);
+            // The service timer's first tick is a minute away: this may be the minute itself.
+            OnTimerTick();
         } else if (now >= waitingSince_->AddMinutes(kStartWaitMinutes)) {
             waitingSince_.reset();
             LogActivity("Still not reachable after " + std::to_string(kStartWaitMinutes) + " minutes: " + Unreachable(),

@@ -182,9 +182,11 @@ TEST_F(Service, StartRunsAsksAtOnceForAnEmptyKeyAndWaitsUpToFifteenMinutesForAFo
         EXPECT_FALSE(s.ServiceRunning());
         MakeFolder(box / "share");
         clock.Advance(60);
+        box.Set("MINUTES_AFTER_HOUR", std::to_string(clock.Now().minute));  // and it is the minute
         s.OnWatchTick();
         EXPECT_TRUE(s.ServiceRunning());
         EXPECT_EQ(0, v.asked);
+        EXPECT_EQ(1, form.inits);
         // Never there: the operator is asked after fifteen minutes, not before.
         RecordingView never;
         ServiceController late{cycle, never};
