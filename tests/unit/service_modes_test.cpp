@@ -150,8 +150,6 @@ TEST_F(Service, StartRunsAsksAtOnceForAnEmptyKeyAndWaitsUpToFifteenMinutesForAFo
     };
     const Case cases[] = {
         {"all there", [](test::AppSandbox&) {}, StartOutcome::Running},
-        // The LGH and HistData folders are only read: a read-only one does not stop the service.
-        {"read-only folders", [](test::AppSandbox& sb) { fsys::SetReadOnly(sb / "lgh", true); }, StartOutcome::Running},
         {"empty key", [](test::AppSandbox& sb) { sb.Set("DDE_LINKTOPIC", ""); }, StartOutcome::AskOperator},
         {"share not mapped yet", [](test::AppSandbox& sb) { sb.Set("OUTPUT_FOLDER", sb / "share"); }, StartOutcome::Waiting},
     };
@@ -172,7 +170,6 @@ TEST_F(Service, StartRunsAsksAtOnceForAnEmptyKeyAndWaitsUpToFifteenMinutesForAFo
         EXPECT_EQ(c.outcome, s.Start());
         EXPECT_EQ(c.outcome == StartOutcome::Running, s.ServiceRunning());
         EXPECT_EQ(c.outcome == StartOutcome::AskOperator, v.asked == 1);
-        fsys::SetReadOnly(box / "lgh", false);
         if (c.outcome != StartOutcome::Waiting) continue;
         EXPECT_TRUE(box.Logged("Waiting for the output folder " + box / "share" +
                                " to become reachable; the service starts as soon as it is"));
