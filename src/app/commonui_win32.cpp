@@ -146,7 +146,16 @@ void CommonUI::EndIfExitWasChosen() {
     if (QuitRequested()) PostQuitMessage(0);
 }
 
-void CommonUI::OpenConnectionSettings() { ShowConnectionSettings(hwnd()); }
+void CommonUI::OpenConnectionSettings() {
+    // The minute's check may ask for the settings while the operator already has them open.
+    if (settingsOpen_) return;
+    struct Showing {
+        bool& flag;
+        explicit Showing(bool& f) : flag(f) { flag = true; }
+        ~Showing() { flag = false; }
+    } showing(settingsOpen_);
+    ShowConnectionSettings(hwnd());
+}
 
 void CommonUI::CloseBox() {
     int cancel = 0;

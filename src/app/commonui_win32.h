@@ -75,6 +75,7 @@ private:
     UniqueFont listFont_;
     HWND statusBar_ = nullptr;  // a child: destroyed with the window
     bool busy_ = false;
+    bool settingsOpen_ = false;  // the connection settings are showing (a modal loop runs)
 };
 
 }  // namespace hdq::win
