@@ -18,7 +18,7 @@
 
 #include "app/shared.h"
 #include "driver_win32.h"
-#include "bench_folder.h"
+#include "histdata_standin_win32.h"
 #include "core/files.h"
 #include "logging/activity.h"
 #include "histdata/frmdde.h"
@@ -53,24 +53,18 @@ void PrintRow(const char* label, const std::vector<double>& seconds, size_t runs
 // Requests hours 00:00, 01:00, ... of one day for the stand-in's dictionary of tagCount tags,
 // all selected, and prints the row of the table. True when every request was made.
 bool TimeRequests(const char* label, size_t tagCount, int requests) {
-    hdq::bench::Folder folder;  // the stand-in, its dictionary and the cache
-    CopyFileA((hdq::bench::WinPath(HDQ_SIM_DIR) + "\\histdata.exe").c_str(), (folder / "histdata.exe").c_str(), FALSE);
+    hdq::tools::StandIn standIn(HDQ_SIM_DIR);
     // The program always talks to the service "histdata"; a topic of its own keeps other
     // stand-ins that may run on this machine from answering.
     const std::string topic = "bench" + std::to_string(GetCurrentProcessId());
-    hdq::fsys::WriteAll(folder / "histdata-sim.ini", "SERVICE=histdata\r\nTOPIC=" + topic + "\r\nLIFETIME_MS=300000\r\n");
-    std::vector<hdq::tools::TagRecord> records;
-    for (const std::string& name : hdq::bench::PlantTagNames(tagCount)) records.emplace_back().name = name;
-    hdq::tools::WriteTagnameX(folder / "tagname.x", records);
-    hdq::tools::Process standIn;
-    const auto window = [&] { return hdq::tools::FindTopWindowOfProcess(standIn.Id(), "Historical Data Manager", 0); };
-    const bool started = standIn.Start(folder / "histdata.exe", "", folder.path()) &&
-                         hdq::tools::WaitUntil([&] { return window() != nullptr; }, 10000);
+    standIn.WriteSettings("SERVICE=histdata\r\nTOPIC=" + topic + "\r\nLIFETIME_MS=300000\r\n");
+    standIn.WriteDictionary(hdq::bench::PlantTagNames(tagCount));
+    const bool started = standIn.Copied() && standIn.Start();
     // The shipped log detail writes no per-item lines; this log is not even opened.
     hdq::VRXLoggerTXT log;
     hdq::ActivityLog activity(log);
-    const hdq::DdeSettings settings{"600", topic, folder.path(), folder / "tagname.x", folder.path(), "59m",
-                                    "1m",  "TRUE", "",          "0",  folder / "cache\\"};
+    const hdq::DdeSettings settings{"600", topic, standIn.folder(), standIn.Path("tagname.x"), standIn.folder(),
+                                    "59m", "1m",  "TRUE",           "",     "0", standIn.Path("cache\\")};
     const std::unique_ptr<hdq::DdeChannel> channel = hdq::MakePlatformDdeChannel();
     hdq::FrmDDE form(*channel, hdq::PlatformHost(), activity, [&] { return settings; });
     std::vector<double> seconds;
@@ -116,8 +110,8 @@ void MeasureStart(Program& program, const std::string& folder) {
 
 // A program folder that the program finds complete, so that it goes to the tray; the hourly
 // service's minute is half an hour away, so that no export starts while it is measured.
-std::string LayOutProgramFolder(const hdq::bench::Folder& folder) {
-    CopyFileA(hdq::bench::WinPath(HDQ_PROGRAM_EXE).c_str(), (folder / "HistDataToQorp.exe").c_str(), FALSE);
+std::string LayOutProgramFolder(const hdq::tools::TempFolder& folder) {
+    CopyFileA(hdq::tools::WinPath(HDQ_PROGRAM_EXE).c_str(), (folder / "HistDataToQorp.exe").c_str(), FALSE);
     CreateDirectoryA((folder / "cache").c_str(), nullptr);  // OUTPUT_FOLDER keeps its default
     hdq::tools::WriteTagnameX(folder / "tagname.x", std::vector<hdq::tools::TagRecord>(200));
     const std::time_t now = std::time(nullptr);
@@ -192,9 +186,9 @@ int main(int argc, char** argv) {
     std::printf("%-24s %4s %6s %9s %9s %9s %9s\n", "request (s)", "ok", "failed", "mean", "min", "over 2.0", "mean/2");
     const bool few = TimeRequests("3 tags", 3, runs);
     const bool many = TimeRequests("100 tags", 100, runs);
-    hdq::bench::Folder folder;
+    hdq::tools::TempFolder folder;
     // The yardstick never shows its window; the program, configured, keeps its main window hidden.
-    Program trivial{hdq::bench::WinPath(HDQ_TRIVIAL_EXE), "HdqTrivialWindow", "HdqTrivialWindow", WM_CLOSE, 0};
+    Program trivial{hdq::tools::WinPath(HDQ_TRIVIAL_EXE), "HdqTrivialWindow", "HdqTrivialWindow", WM_CLOSE, 0};
     Program ours{LayOutProgramFolder(folder), hdq::win::FrmSysTray::kWindowTitle,
                  HDQ_MAIN_WINDOW_TITLE, WM_COMMAND, IDM_mExit};
     // Alternated, so that a passing load on the machine touches both series alike.

@@ -8,6 +8,7 @@
 #include "app/shared.h"
 #include "app/startup.h"
 #include "core/files.h"
+#include "core/scoped_flag.h"
 #include "core/text.h"
 #include "settings/settings_dialogs.h"
 
@@ -149,11 +150,7 @@ void CommonUI::EndIfExitWasChosen() {
 void CommonUI::OpenConnectionSettings() {
     // The minute's check may ask for the settings while the operator already has them open.
     if (settingsOpen_) return;
-    struct Showing {
-        bool& flag;
-        explicit Showing(bool& f) : flag(f) { flag = true; }
-        ~Showing() { flag = false; }
-    } showing(settingsOpen_);
+    const ScopedFlag showing(settingsOpen_);
     ShowConnectionSettings(hwnd());
 }
 

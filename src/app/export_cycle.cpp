@@ -7,23 +7,12 @@
 #include "win32/msgwait.h"
 #include "app/shared.h"
 #include "core/clock.h"
+#include "core/scoped_flag.h"
 #include "core/error.h"
 #include "core/text.h"
 
 namespace hdq {
 namespace {
-
-// Keeps Running() true for exactly the life of one cycle, whichever way it ends.
-class RunningFlag {
-public:
-    explicit RunningFlag(bool& flag) : flag_(flag) { flag_ = true; }
-    ~RunningFlag() { flag_ = false; }
-    RunningFlag(const RunningFlag&) = delete;
-    RunningFlag& operator=(const RunningFlag&) = delete;
-
-private:
-    bool& flag_;
-};
 
 DateTime CursorFrom(const std::variant<DateTime, std::string>& rangeStart) {
     if (const auto* date = std::get_if<DateTime>(&rangeStart)) return *date;
@@ -70,7 +59,7 @@ bool ExportCycle::ProcessHistFiles() {
         LogActivity("Export already running; request ignored", 0);
         return false;
     }
-    RunningFlag running(running_);
+    const ScopedFlag running(running_);
     try {
         DateTime cursor = CursorFrom(RangeStart);
         const int32_t step = StepFrom(AppConfig().item("DDE_DURATION"));
@@ -103,10 +92,10 @@ bool ExportCycle::ProcessHistFiles() {
             if (!RetryListedHours(RequestsLeft(cursor, endHour, step))) return false;
         }
 
-        while (TruncateToHour(cursor) < TruncateToHour(RangeEnd)) {
+        while (TruncateToHour(cursor) < endHour) {
             const DateTime hour = TruncateToHour(cursor);
             if (!ReadyFor(hour)) return false;
-            const Outcome outcome = ExportHour(cursor, RequestsLeft(cursor, TruncateToHour(RangeEnd), step));
+            const Outcome outcome = ExportHour(cursor, RequestsLeft(cursor, endHour, step));
             if (outcome == Outcome::Failed) {
                 if (ServiceRunning) failedHours_.insert(hour);
             } else {
@@ -119,7 +108,7 @@ bool ExportCycle::ProcessHistFiles() {
         }
 
         form_.ClearMemory();
-        LogActivity("Processing Files completed upto: " + FormatGeneral(TruncateToHour(RangeEnd)), 0);
+        LogActivity("Processing Files completed upto: " + FormatGeneral(endHour), 0);
         if (const auto& waiting = retries_->Entries(); !waiting.empty()) {
             LogActivity(std::to_string(waiting.size()) + " hour(s) wait for retry, the oldest " +
                             FormatGeneral(waiting.front().hour),

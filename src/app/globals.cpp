@@ -12,6 +12,11 @@ namespace {
 
 void* g_helpOwner = nullptr;
 
+// The two ends of the move, trimmed and with a trailing backslash, so that they compare as the
+// same folder however the setting was typed.
+std::string CacheFolderAsWritten() { return fsys::WithBackslash(Trim(CacheFolder())); }
+std::string OutputFolderAsWritten() { return fsys::WithBackslash(Trim(AppConfig().item("OUTPUT_FOLDER"))); }
+
 }  // namespace
 
 void SetActivityList(ActivityList* list) { AppActivity().SetList(list); }
@@ -35,8 +40,8 @@ bool MoveCSVFiles(const std::string& pattern) {
     VRXLoggerTXT& log = AppLog();
     try {
         log.WriteLog("Move CSV Files ... start", 2);
-        const std::string source = fsys::WithBackslash(Trim(CacheFolder()));
-        const std::string destination = fsys::WithBackslash(Trim(AppConfig().item("OUTPUT_FOLDER")));
+        const std::string source = CacheFolderAsWritten();
+        const std::string destination = OutputFolderAsWritten();
         log.WriteLog("source: ***" + ToLower(source) + "***, destination: ***" + ToLower(destination) + "***", 2);
         if (IEquals(source, destination)) return true;
 
@@ -76,8 +81,8 @@ bool MoveCSVFiles(const std::string& pattern) {
 }
 
 void DeleteUncheckedCsvFiles() {
-    const std::string cache = fsys::WithBackslash(Trim(CacheFolder()));
-    if (IEquals(cache, fsys::WithBackslash(Trim(AppConfig().item("OUTPUT_FOLDER"))))) return;
+    const std::string cache = CacheFolderAsWritten();
+    if (IEquals(cache, OutputFolderAsWritten())) return;
     std::optional<std::vector<std::string>> names = fsys::ListFiles(cache + "*.csv");
     if (!names) return;  // no cache folder yet
     for (const std::string& name : *names) {

@@ -5,6 +5,8 @@
 #include <algorithm>
 
 #include "app/resource.h"
+#include "app/startup.h"
+#include "core/files.h"
 #include "core/clock.h"
 #include "platform/platform_res.h"
 #include "platform/systray_win32.h"
@@ -18,15 +20,16 @@ std::string InstallProgram(const TempFolder& programFolder) {
 
 void WriteProgramIni(const std::string& iniPath, const StandIn& standIn, const std::string& topic,
                      const std::string& outFolder, const IniValues& values) {
-    IniValues ini = {
-        {"DDE_LINKTOPIC", topic}, {"DDE_LGH_FOLDER", standIn.folder()},
-        {"DDE_TAGNAME_FILE", standIn.Path("tagname.x")}, {"DDE_HISTDATA_FOLDER", standIn.folder()},
-        {"OUTPUT_FOLDER", outFolder}, {"MINUTES_AFTER_HOUR", "0"}, {"KEEP_LOGS_FOR", "30"}, {"VERBOSITY", "2"},
-        {"LAST_RUN", "03-24-2011 00:00:00"}, {"HELPTOPIC", "12120"}, {"DDE_TIMEOUT", "600"},
-        {"DDE_MAX_BUFFER_SIZE", "500"},
-        // The step of the cycle is DDE_DURATION: sixty minutes give one request per hour.
-        {"DDE_DURATION", "60m"}, {"DDE_INTERVAL", "1m"}, {"DDE_SAVECACHE", "FALSE"}, {"SELECTALLTAGS", "TRUE"},
-        {"VALIDTRENDBYTES", ""}};
+    // The program's own defaults, with this stand-in and output folder, every line logged, and
+    // a step of sixty minutes: one request per hour.
+    IniValues ini = DefaultSettings(ProgramFiles{fsys::FolderOf(iniPath), "HistDataToQorp"}, DateTime{2011, 3, 25, 0, 0, 0});
+    const IniValues ours = {{"DDE_LINKTOPIC", topic},           {"DDE_LGH_FOLDER", standIn.folder()},
+                            {"DDE_TAGNAME_FILE", standIn.Path("tagname.x")}, {"DDE_HISTDATA_FOLDER", standIn.folder()},
+                            {"OUTPUT_FOLDER", outFolder},        {"KEEP_LOGS_FOR", "30"},
+                            {"VERBOSITY", "2"},                  {"DDE_DURATION", "60m"}};
+    for (auto& [key, value] : ini) {
+        for (const auto& [k, v] : ours) value = k == key ? v : value;
+    }
     std::string text;
     for (auto& [key, value] : ini) {
         for (const auto& [k, v] : values) value = k == key ? v : value;

@@ -14,43 +14,8 @@ namespace hdq::test {
 namespace stdfs = std::filesystem;
 
 namespace {
-// Program paths use backslashes; the native build maps them to slashes.
-stdfs::path Native(const std::string& p) {
-#ifdef _WIN32
-    return stdfs::path(p);
-#else
-    std::string s = p;
-    std::replace(s.begin(), s.end(), '\\', '/');
-    return stdfs::path(s);
-#endif
-}
-std::string ProgramForm(const stdfs::path& p) {
-    std::string s = p.string();
-#ifdef _WIN32
-    std::replace(s.begin(), s.end(), '/', '\\');
-#endif
-    return s;
-}
+stdfs::path Native(const std::string& p) { return HostPath(p); }
 }  // namespace
-
-TempFolder::TempFolder() {
-    static std::atomic<int> counter{0};
-    auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    stdfs::path p = stdfs::temp_directory_path() /
-                    ("hdq_test_" + std::to_string(stamp) + "_" + std::to_string(counter++));
-    stdfs::create_directories(p);
-    path_ = ProgramForm(p);
-    while (!path_.empty() && (path_.back() == '\\' || path_.back() == '/')) path_.pop_back();
-}
-
-TempFolder::~TempFolder() {
-    std::error_code ec;
-    // Read-only files would block removal on Windows.
-    for (auto& e : stdfs::recursive_directory_iterator(Native(path_), ec)) {
-        stdfs::permissions(e.path(), stdfs::perms::owner_all, stdfs::perm_options::add, ec);
-    }
-    stdfs::remove_all(Native(path_), ec);
-}
 
 FakeClock::FakeClock(DateTime now) : now_(now) { SetAppClock(this); }
 FakeClock::~FakeClock() { SetAppClock(nullptr); }

@@ -8,26 +8,12 @@
 #include "core/clock.h"
 #include "core/datetime.h"
 #include "logging/msgbox.h"
+#include "temp_folder.h"
 
 namespace hdq::tools {}
 namespace hdq::test {
 // The window driver and the tagname.x writer (tools/driver) serve the demo as well.
 using namespace hdq::tools;
-
-// A fresh empty folder, removed with its contents when the object goes away.
-// path() uses the program's backslash form ("C:\...\" under Wine, "/tmp/...\" natively maps).
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const std::string& path() const { return path_; }
-    std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
-
-private:
-    std::string path_;
-};
 
 // A clock the test sets by hand; installed as the app clock for its lifetime.
 class FakeClock : public Clock {
