@@ -1,5 +1,5 @@
 // One hour exported by the real program while one thing goes wrong that only the real program
-// under Wine can show: HistData refuses the conversation, stalls past the DDE time-out or exits;
+// under Wine can show: HistData stalls past the DDE time-out or exits;
 // the output folder, the cache, the INI file or the log folder cannot be used. (Bad files,
 // answers and the starting of HistData are proven by the unit tests.) Each row says which lines the program must write,
 // how the run ends, where every CSV file ends up and what becomes of LAST_RUN.
@@ -32,7 +32,6 @@ const std::string kNotSubmitted = "!" + kSubmitted;
 const std::string kHourFailed = "Unable to create file for: {hour}";
 const std::string kNotMade = "Error: Unable to Make CSV";
 const std::string kMakeFailed = "Error occured when trying to make a file from HISTDATA";
-const std::string kNoHandle = "Error: Unable to get handle to HistDate through DDE";
 const std::string kMoved = "Move CSV Files ... end";
 const std::string kNotMoved = "!" + kMoved;
 const std::string kNoConnection = "Unable to initialize connection with HistData thru DDE at this time";
@@ -257,10 +256,6 @@ const std::vector<Row>& Rows() {
              EXPECT_EQ(expected, t);
          }},
 
-        {.name = "RefusedConversation", .faults = "REFUSE_CONNECT=1",
-         .lines = {"ERROR (", kNoHandle, kMakeFailed, "Make Error (", kNotMade, kHourFailed,
-                   "!Begin poking tagnames ...", kNotSubmitted}},
-
         // HistData writes the file after the program has given the hour up: it stays in the cache
         // until the next request deletes it unchecked.
         {.name = "WriteOrderHeldPastTheTimeOut", .faults = "HOLD_ITEM=WRITEFILE\r\nHOLD_MS=5000",
@@ -272,12 +267,6 @@ const std::vector<Row>& Rows() {
              const std::string late = c.Cache() + "\\" + CsvName(c.hour);
              EXPECT_TRUE(WaitUntil([&] { return !ReadFile(late).empty(); }, 15000, 200)) << "no late file";
          }},
-
-        // The file was written but never confirmed: it must not stay for the next move.
-        {.name = "ErrorAnswerHeldPastTheTimeOut", .faults = "HOLD_ITEM=ERROR\r\nHOLD_MS=5000",
-         .ini = {{"DDE_TIMEOUT", "20"}},
-         .lines = {"=+= poked writefile command", "Make Error (", kNotMade, kHourFailed, "!Start Check File Exist=",
-                   kNotSubmitted}},
 
         // Two tags: the fifth poke is TAGS, so HistData is gone before TAGS1.
         {.name = "HistDataEndsDuringTheTagList", .faults = "EXIT_AFTER_POKES=5",
