@@ -41,6 +41,11 @@ public:
     // After a SendRequest that returned false: true when HistData answered without error but
     // the hour holds no data rows, so there is nothing to export and nothing to ask again.
     virtual bool NoData() const { return false; }
+    // After a SendRequest that returned false: true when HistData did not answer in time (a
+    // transaction ran into its time-out, or HistData's window does not respond). Two such
+    // hours in a row mean HistData hangs, and the cycle stops rather than pay every hour's
+    // time-outs.
+    virtual bool TimedOut() const { return false; }
     // Makes sure HistData runs again after a failed request (it may have exited or hung up);
     // false when it cannot be started.
     virtual bool Supervise() { return true; }

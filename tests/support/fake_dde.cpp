@@ -84,7 +84,8 @@ bool ScriptedForm::SendRequest() {
     if (onRequest) onRequest(requests);
     const DateTime hour = TruncateToHour(starts.back());
     noData = emptyHours.count(hour) > 0;
-    if (requests == failRequest || noData) return false;
+    timedOut = hungHours.count(hour) > 0;
+    if (requests == failRequest || noData || timedOut) return false;
     if (auto it = failHour.find(hour); it != failHour.end() && it->second > 0) {
         --it->second;
         return false;

@@ -94,6 +94,7 @@ public:
     void SetStartTime(const DateTime&) override {}
     bool SendRequest() override;
     bool NoData() const override { return noData; }
+    bool TimedOut() const override { return timedOut; }
     bool Supervise() override { ++supervisions; return superviseOk; }
     void ClearMemory() override {}
 
@@ -102,7 +103,9 @@ public:
     int failRequest = 0;  // the number of the one request that fails, 0 for none
     std::map<DateTime, int> failHour;  // an hour's requests fail this many times
     std::set<DateTime> emptyHours;     // hours without history: no data, no file
+    std::set<DateTime> hungHours;      // hours whose request runs into the time-out
     bool noData = false;
+    bool timedOut = false;
     int supervisions = 0;
     std::function<void(int)> onRequest;
     std::vector<DateTime> starts;      // as the cycle gave them, not cut to the hour
