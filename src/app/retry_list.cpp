@@ -22,19 +22,37 @@ std::optional<RetryList::Entry> ParseRetryLine(const std::string& line) {
     return RetryList::Entry{TruncateToHour(*hour), *listed};
 }
 
-void RetryList::Load() {
+bool RetryList::Load(OsError* err) {
     entries_.clear();
-    const std::optional<std::string> content = fsys::ReadAll(path_);
-    if (!content) return;
+    setAside_.clear();
+    if (!fsys::Exists(path_)) return true;
+    const std::optional<std::string> content = fsys::ReadAll(path_, err);
+    if (!content) return false;
     size_t pos = 0;
     while (pos < content->size()) {
         size_t end = content->find('\n', pos);
         if (end == std::string::npos) end = content->size();
         std::string line = content->substr(pos, end - pos);
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (auto entry = ParseRetryLine(line)) Add(entry->hour, entry->listed);
+        if (auto entry = ParseRetryLine(line)) {
+            Add(entry->hour, entry->listed);
+        } else if (!line.empty()) {
+            setAside_.push_back(line);
+        }
         pos = end + 1;
     }
+    if (setAside_.empty()) return true;
+    // Appended, so lines set aside by earlier starts stay too.
+    std::string bad;
+    if (fsys::Exists(BadFile())) {
+        std::optional<std::string> earlier = fsys::ReadAll(BadFile(), err);
+        if (!earlier) return false;
+        bad = std::move(*earlier);
+    }
+    for (const std::string& line : setAside_) bad += line + "\r\n";
+    if (!fsys::WriteAtomic(BadFile(), bad, err)) return false;
+    Save();  // without the lines set aside, so the next start does not set them aside again
+    return true;
 }
 
 bool RetryList::Save() const {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/datetime.h"
+#include "core/files.h"
 
 namespace hdq {
 
@@ -21,11 +22,16 @@ public:
 
     explicit RetryList(std::string path) : path_(std::move(path)) {}
 
-    // Reads the file; a missing file is an empty list. Lines that are not an hour are
-    // dropped, so a damaged file costs at most those lines, never the service.
-    void Load();
+    // Reads the file; a missing file is an empty list. False (err filled) when the file is
+    // there but cannot be read: it may hold hours, so nothing may overwrite it. Lines that are
+    // not an hour are appended to the ".bad" file beside it before the list is used, so a
+    // later save cannot drop them unseen; false too when they cannot be kept there.
+    bool Load(OsError* err = nullptr);
     // False (and the list on disk as it was) when the file cannot be replaced.
     bool Save() const;
+    std::string BadFile() const { return path_ + ".bad"; }
+    // The lines the last Load set aside.
+    const std::vector<std::string>& SetAside() const { return setAside_; }
 
     // Oldest first.
     const std::vector<Entry>& Entries() const { return entries_; }
@@ -42,6 +48,7 @@ public:
 private:
     std::string path_;
     std::vector<Entry> entries_;
+    std::vector<std::string> setAside_;
 };
 
 // The list's line for one hour, and back.

@@ -30,16 +30,18 @@ std::string ProgressText(const DateTime& hour, long remaining) {
 }
 
 std::string ExportStatusText(const std::optional<DateTime>& lastExported, const std::string& lastRun,
-                             std::size_t waiting, const std::optional<DateTime>& pausedSince) {
-    std::string text;
+                             std::size_t waiting, const std::optional<DateTime>& pausedSince,
+                             const std::string& trouble) {
+    // What needs someone's attention comes first: the tray tip shows only the start.
+    std::string text = trouble.empty() ? "" : trouble + "; ";
     if (pausedSince) {
-        text = "Paused since " + FormatPattern(*pausedSince, "yyyy-mm-dd hh:nn");
+        text += "Paused since " + FormatPattern(*pausedSince, "yyyy-mm-dd hh:nn");
     } else if (lastExported) {
-        text = "Last hour exported " + FormatPattern(*lastExported, "yyyy-mm-dd hh:nn");
+        text += "Last hour exported " + FormatPattern(*lastExported, "yyyy-mm-dd hh:nn");
     } else if (auto next = ParseDateTime(lastRun)) {
-        text = "Next hour to export " + FormatPattern(TruncateToHour(*next), "yyyy-mm-dd hh:nn");
+        text += "Next hour to export " + FormatPattern(TruncateToHour(*next), "yyyy-mm-dd hh:nn");
     } else {
-        text = "No hour exported yet";
+        text += "No hour exported yet";
     }
     // Short enough to follow the program's name in the tray tip's 63 characters.
     if (waiting > 0) text += "; " + std::to_string(waiting) + " to retry";
@@ -54,6 +56,17 @@ ServiceController::ServiceController(ExportCycle& cycle, ServiceView& view) : cy
         if (step == HourStep::Saved) RefreshStatus();
     };
     cycle_.OnFinished = [this] { view_.SetBusy(false); };
+    // The last hour that held data survives a restart in the status file: after a clock that
+    // ran ahead, the service goes back to the hour after it.
+    if (auto status = fsys::ReadAll(StatusFile())) {
+        const std::string key = "\nLastHourExported=";
+        if (const size_t at = status->find(key); at != std::string::npos) {
+            const size_t from = at + key.size();
+            if (auto hour = ParseDateTime(Trim(status->substr(from, status->find('\r', from) - from)))) {
+                cycle_.SetLastExported(TruncateToHour(*hour));
+            }
+        }
+    }
 }
 
 std::string ServiceController::EmptyKey() const {
@@ -99,14 +112,17 @@ void ServiceController::OnWatchTick() {
     if (waitingSince_) {
         if (IsConfigured()) {
             LogActivity("Everything configured is reachable now", 0);
+            // Even over the settings form opened below: the operator's form stays as it is.
             SetServiceMode(ServiceMode::Running);
             // The service timer's first tick is a minute away: this may be the minute itself.
             OnTimerTick();
-        } else if (now >= waitingSince_->AddMinutes(kStartWaitMinutes)) {
-            waitingSince_.reset();
-            LogActivity("Still not reachable after " + std::to_string(kStartWaitMinutes) + " minutes: " + Unreachable(),
-                        0);
+        } else if (!askedWhileWaiting_ && now >= waitingSince_->AddMinutes(kStartWaitMinutes)) {
+            // A file server may come back after any time: the check goes on every minute.
+            askedWhileWaiting_ = true;
+            const std::string missing = Unreachable();
+            LogActivity("Still not reachable after " + std::to_string(kStartWaitMinutes) + " minutes: " + missing, 0);
             LogActivity("Setup Configuration to establish service", 0);
+            view_.ShowBalloon("Waiting for " + missing + "; the service starts as soon as it is reachable");
             view_.AskForSettings();
         }
         return;
@@ -146,6 +162,7 @@ void ServiceController::SetServiceMode(ServiceMode mode) {
     mode_ = mode;
     if (serviceRunning_) {
         waitingSince_.reset();
+        askedWhileWaiting_ = false;
         pausedSince_.reset();
         balloonShown_ = false;
     } else if (!pausedSince_) {
@@ -164,10 +181,14 @@ bool ServiceController::RefuseWhileRunning() {
 
 void ServiceController::RefreshStatus() {
     const bool offLong = pausedSince_ && AppClock().Now() >= pausedSince_->AddMinutes(60);
+    const std::string trouble = cycle_.Trouble();
     const std::string text = ExportStatusText(cycle_.LastExported(), AppConfig().item("LAST_RUN"),
                                               cycle_.Retries().Entries().size(),
-                                              offLong ? pausedSince_ : std::nullopt);
+                                              offLong ? pausedSince_ : std::nullopt, trouble);
     view_.SetExportStatus(text);
+    // One balloon when a trouble starts, none while it lasts.
+    if (!trouble.empty() && trouble != shownTrouble_) view_.ShowBalloon("Hours are not exported: " + trouble);
+    shownTrouble_ = trouble;
     WriteStatusFile(text);
 }
 
@@ -181,7 +202,7 @@ void ServiceController::WriteStatusFile(const std::string& text) const {
                           "\r\nNextHour=" + AppConfig().item("LAST_RUN") +
                           "\r\nHoursWaitingForRetry=" + std::to_string(waiting.size()) + "\r\nOldestWaitingHour=" +
                           (waiting.empty() ? "" : FormatPattern(waiting.front().hour, "yyyy-mm-dd hh:nn:ss")) +
-                          "\r\nServiceMode=" + (row ? row->panelText : "") +
+                          "\r\nServiceMode=" + (row ? row->panelText : "") + "\r\nTrouble=" + cycle_.Trouble() +
                           "\r\nLastError=" + AppLog().LastErrorLine() + "\r\n";
     if (!fsys::WriteAtomic(StatusFile(), content)) AppLog().WriteLog("Error: Unable to write " + StatusFile(), 1);
 }
@@ -233,6 +254,17 @@ bool ServiceController::RunManually(const DateTime& start, const DateTime& end) 
     }
     LogActivity("Begin Manual process HistData files", 1);
     bool ok = Process();
+    if (const std::vector<DateTime>& failed = cycle_.FailedHours(); !failed.empty()) {
+        // A run that lost hours is no success; they wait on the retry list like the service's.
+        ok = false;
+        std::string which;
+        constexpr size_t kNamed = 10;
+        for (size_t i = 0; i < failed.size() && i < kNamed; ++i) which += (i ? ", " : "") + FormatGeneral(failed[i]);
+        if (failed.size() > kNamed) which += ", ...";
+        LogActivity(std::to_string(failed.size()) + " of " + std::to_string(cycle_.HoursAsked()) +
+                        " hour(s) failed and wait for retry: " + which,
+                    0);
+    }
     LogActivity(std::string("Complete Manual process HistData files, status: ") + (ok ? "True" : "False"), 1);
     return ok;
 }

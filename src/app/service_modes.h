@@ -39,8 +39,10 @@ std::string ProgressText(const DateTime& hour, long remaining);
 // the next hour the service will ask for) and how many hours wait for retry, e.g.
 // "Last hour exported 2011-03-25 13:00; 2 to retry".
 // After the hourly service has been off for more than an hour: "Paused since 2011-03-25 14:05".
+// A trouble (ExportCycle::Trouble) goes first: "HistData does not answer; Last hour ...".
 std::string ExportStatusText(const std::optional<DateTime>& lastExported, const std::string& lastRun,
-                             std::size_t waiting, const std::optional<DateTime>& pausedSince = std::nullopt);
+                             std::size_t waiting, const std::optional<DateTime>& pausedSince = std::nullopt,
+                             const std::string& trouble = "");
 
 // How the program starts: the service runs; it waits for a folder or file that cannot be
 // reached yet (a share not mapped after a boot); or it asks the operator for settings.
@@ -93,8 +95,9 @@ public:
     void TogglePause() { SetServiceMode(ServiceRunning() ? ServiceMode::Paused : ServiceMode::Running); }
     // tmrProcessFiles: at the configured minute, exports every whole hour since LAST_RUN.
     void OnTimerTick();
-    // The export of a confirmed manual run dialog. False when the cycle failed or was refused
-    // because another cycle is still running.
+    // The export of a confirmed manual run dialog. False when the cycle failed, an hour of
+    // it failed (those go onto the retry list), or it was refused because another cycle is
+    // still running.
     bool RunManually(const DateTime& start, const DateTime& end);
     // Shows ExportStatusText for the current state and writes the status file.
     void RefreshStatus();
@@ -111,6 +114,8 @@ private:
     ServiceView& view_;
     ServiceMode mode_ = ServiceMode::Paused;
     std::optional<DateTime> waitingSince_;  // a start waiting for its folders
+    bool askedWhileWaiting_ = false;        // the settings were opened once while it waits
+    std::string shownTrouble_;              // the trouble the last balloon told of
     std::optional<DateTime> pausedSince_;   // the hourly service is off (paused or manual)
     DateTime nextReminder_{};
     bool balloonShown_ = false;

@@ -1,6 +1,10 @@
 #include "core/configuration.h"
 
+#include <algorithm>
+#include <optional>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "core/error.h"
 #include "core/files.h"
@@ -98,33 +102,91 @@ bool VRXConfiguration::ConfigFileExists(const std::string& file) const {
 
 // Each line is one record: KEY=value. The value is everything after the first "=", so
 // folder paths holding commas and values holding "=" come back exactly as they were saved.
-// Double quotes have no special meaning; they are part of the key or value.
+// Double quotes have no special meaning; they are part of the key or value. False at a blank
+// or stray line (then it is not our file), with the records before it.
+namespace {
+using IniRecords = std::vector<std::pair<std::string, std::string>>;
+bool ParseIni(std::string_view rest, IniRecords& records) {
+    while (!rest.empty()) {
+        size_t end = rest.find('\n');
+        std::string_view line = rest.substr(0, end);
+        rest = end == std::string_view::npos ? std::string_view{} : rest.substr(end + 1);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+
+        size_t start = line.find_first_not_of(' ');
+        line = start == std::string_view::npos ? std::string_view{} : line.substr(start);
+        size_t eq = line.find('=');
+        if (eq == std::string_view::npos) return false;
+        records.emplace_back(std::string(line.substr(0, eq)), std::string(line.substr(eq + 1)));
+    }
+    return true;
+}
+
+std::optional<IniRecords> ParseWholeIni(const std::optional<std::string>& content) {
+    IniRecords records;
+    if (!content || !ParseIni(*content, records)) return std::nullopt;
+    return records;
+}
+}  // namespace
+
 bool VRXConfiguration::LoadINI(const std::string& file) {
     try {
         auto content = fsys::ReadAll(file);
         if (!content) return false;
-        std::string_view rest = *content;
-        while (!rest.empty()) {
-            size_t end = rest.find('\n');
-            std::string_view line = rest.substr(0, end);
-            rest = end == std::string_view::npos ? std::string_view{} : rest.substr(end + 1);
-            if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-
-            size_t start = line.find_first_not_of(' ');
-            line = start == std::string_view::npos ? std::string_view{} : line.substr(start);
-            size_t eq = line.find('=');
-            if (eq == std::string_view::npos) return false;  // blank or stray line: not our file
-            const std::string key(line.substr(0, eq));
-            const std::string value(line.substr(eq + 1));
+        IniRecords records;
+        const bool whole = ParseIni(*content, records);
+        for (const auto& [key, value] : records) {
             // Keys that start-up did not define (the numbered TAGNAME_ keys) are added here;
             // the assignment then uses the key as read, so "KEY =x" is refused.
             DefineTree(key, value);
             setItem(key, value);
         }
+        if (!whole) return false;
+        onDisk_ = std::move(*content);
         return true;
     } catch (...) {
         return false;
     }
+}
+
+bool VRXConfiguration::SaveItem(const std::string& key, const std::string& value, std::vector<std::string>* kept) {
+    setItem(key, value);
+    try {
+        // An operator may edit the file while the program runs; a save of one key must not
+        // put back the values the edit changed. Only keys that differ between the file as
+        // this store last saw it and the file now were changed outside.
+        std::optional<std::string> now = fsys::ReadAll(path_);
+        auto before = ParseWholeIni(onDisk_);
+        auto after = now != onDisk_ ? ParseWholeIni(now) : std::nullopt;
+        if (before && after) {
+            auto valueIn = [](const auto& records, const std::string& k) -> std::optional<std::string> {
+                for (const auto& [rk, rv] : records) {
+                    if (rk == k) return rv;
+                }
+                return std::nullopt;
+            };
+            std::vector<std::string> names;
+            for (const auto& records : {*before, *after}) {
+                for (const auto& record : records) names.push_back(record.first);
+            }
+            for (const std::string& k : names) {
+                if (k == ToUpper(key)) continue;
+                const auto was = valueIn(*before, k);
+                const auto is = valueIn(*after, k);
+                if (was == is || (kept && std::find(kept->begin(), kept->end(), k) != kept->end())) continue;
+                if (is) {
+                    DefineTree(k, *is);
+                    setItem(k, *is);
+                } else if (tree_.Exists(k)) {
+                    tree_.Remove(k);  // a numbered tag key the operator took out
+                }
+                if (kept) kept->push_back(k);
+            }
+        }
+    } catch (...) {
+        // A key the file holds in a form this store refuses: the save goes on without it.
+    }
+    return SaveConfig();
 }
 
 bool VRXConfiguration::SaveINI(const std::string& file) {
@@ -138,7 +200,9 @@ bool VRXConfiguration::SaveINI(const std::string& file) {
         }
         // Replaced in one step: a failed write (disk full, power loss) leaves the previous
         // settings, LAST_RUN included, rather than a truncated file.
-        return fsys::WriteAtomic(file, content);
+        if (!fsys::WriteAtomic(file, content)) return false;
+        onDisk_ = std::move(content);
+        return true;
     } catch (...) {
         return false;
     }

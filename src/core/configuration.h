@@ -2,7 +2,9 @@
 // VRXConfiguration: every setting as a string under an upper-case key, kept in an INI file
 // (KEY=value lines, CR LF, no sections) beside the executable.
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 #include "core/hashtable.h"
 #include "core/log_sink.h"
 
@@ -28,6 +30,10 @@ public:
     void SetChangeWasMade(bool v) { changed_ = v; }
     bool ReadConfig();
     bool SaveConfig();
+    // Sets key and saves, first taking from the file every other key that changed there since
+    // this store last read or wrote it (a hand edit made while the program runs); their names
+    // go to kept. False when the file cannot be written.
+    bool SaveItem(const std::string& key, const std::string& value, std::vector<std::string>* kept = nullptr);
     void DefineTree(const std::string& treePath, const std::string& defaultValue);
     void dumpConfiguration();
 
@@ -46,6 +52,7 @@ private:
     LogSink* log_ = nullptr;
     bool encrypt_ = false;
     bool changed_ = false;
+    std::optional<std::string> onDisk_;  // the file as this store last read or wrote it
 };
 
 }  // namespace hdq

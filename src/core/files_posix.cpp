@@ -58,6 +58,9 @@ std::string TempNameFor(const std::string& hostPath) { return hostPath + ".~tmp"
 // Writes content to a fresh temporary file beside hostPath, flushed to disk, then renames it
 // over hostPath; the temporary file never outlives a failure.
 bool ReplaceWith(const std::string& hostPath, const std::string& content, mode_t mode, OsError* err) {
+    // Windows refuses to replace a read-only file, whoever asks; here root could.
+    struct stat target {};
+    if (::stat(hostPath.c_str(), &target) == 0 && !(target.st_mode & S_IWUSR)) return Fail(err, EACCES);
     const std::string temp = TempNameFor(hostPath);
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
     if (fd < 0) return Fail(err);

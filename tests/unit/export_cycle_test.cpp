@@ -1,6 +1,7 @@
 // The export cycle against a scripted stand-in for the DDE request window.
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -37,33 +38,42 @@ protected:
     ExportCycle cycle{form};
 };
 
-TEST_F(ExportCycleTest, StepsInMinutesAndCountsTheRequestsLeftIncludingTheCurrentOne) {
-    sb.Set("DDE_DURATION", "59m");
-    std::vector<std::pair<DateTime, long>> progress;
-    cycle.OnProgress = [&](const DateTime& hour, long remaining) { progress.emplace_back(hour, remaining); };
-    EXPECT_TRUE(cycle.ProcessHistFiles());
-    // The cursor is not cut back to the hour: each request starts 59 minutes after the last.
-    EXPECT_EQ((std::vector<DateTime>{At(10), At(10, 59), At(11, 58)}), form.starts);
-    EXPECT_EQ((std::vector<std::pair<DateTime, long>>{{At(10), 3}, {At(10), 2}, {At(11), 1}}), progress);
-}
-
-TEST_F(ExportCycleTest, RequestsTheHoursBeforeTheEndHourByTheDurationsNumberOfMinutes) {
+TEST_F(ExportCycleTest, AsksForEachHourOnceWhateverTheStepAndCountsTheHoursLeft) {
     struct Case {
         const char* duration;
         DateTime end;
-        int requests;
+        std::vector<DateTime> starts;  // as the cursor stood, not cut to the hour
     };
-    // The unit letter is ignored: "2h" steps two minutes, thirty requests an hour.
-    for (const Case& c : {Case{"60m", At(10, 30), 0}, Case{"60m", At(12), 2}, Case{"2h", At(11), 30}}) {
+    // The step drives the cursor: 59 minutes land in an hour already asked for (10:59) and are
+    // passed over; "2h" is a step of two minutes (the unit letter is ignored); 90 minutes skip.
+    const Case cases[] = {
+        {"60m", At(10, 30), {}},
+        {"59m", At(12), {At(10), At(11, 58)}},
+        {"2h", At(12), {At(10), At(11)}},
+        {"90m", At(14), {At(10), At(11, 30), At(13)}},
+    };
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.duration);
         sb.Set("DDE_DURATION", c.duration);
         cycle.RangeEnd = c.end;
-        form.requests = 0;
-        activity.lines.clear();
+        form.starts.clear();
+        std::vector<long> left;
+        cycle.OnProgress = [&](const DateTime&, long remaining) { left.push_back(remaining); };
         EXPECT_TRUE(cycle.ProcessHistFiles());
-        EXPECT_EQ(c.requests, form.requests);
+        EXPECT_EQ(c.starts, form.starts);
+        for (size_t i = 0; i < left.size(); ++i) EXPECT_EQ(static_cast<long>(left.size() - i), left[i]);
         EXPECT_TRUE(activity.HasPrefix("Processing Files completed upto: " + FormatGeneral(TruncateToHour(c.end))));
     }
+    // Over a long manual range the 59-minute cursor comes back to a whole hour now and then;
+    // still every hour goes out once.
+    sb.Set("DDE_DURATION", "59m");
+    cycle.RangeEnd = At(10).AddDays(3);
+    form.starts.clear();
+    EXPECT_TRUE(cycle.ProcessHistFiles());
+    std::set<DateTime> hours;
+    for (const DateTime& start : form.starts) hours.insert(TruncateToHour(start));
+    EXPECT_EQ(72u, form.starts.size());
+    EXPECT_EQ(72u, hours.size());
 }
 
 TEST_F(ExportCycleTest, ServiceRunMovesLastRunHourByHourAndListsAFailedHourOnceALaterOneIsSaved) {
@@ -83,14 +93,14 @@ TEST_F(ExportCycleTest, ServiceRunMovesLastRunHourByHourAndListsAFailedHourOnceA
               saved);
     EXPECT_TRUE(activity.HasPrefix("1 hour(s) wait for retry, the oldest 2011-03-25 11:00:00"));
 
-    // The next cycle asks for the listed hour first, then the new one; the list empties.
+    // The next cycle asks for the new hour, then the listed one; the list empties.
     ExportCycle next{form};
     next.ServiceRunning = true;
     next.RangeStart = AppConfig().item("LAST_RUN");
     next.RangeEnd = At(15);
     form.starts.clear();
     EXPECT_TRUE(next.ProcessHistFiles());
-    EXPECT_EQ((std::vector<DateTime>{At(11), At(14)}), form.starts);
+    EXPECT_EQ((std::vector<DateTime>{At(14), At(11)}), form.starts);  // new hours first
     EXPECT_EQ("", RetryFileText());
     EXPECT_EQ(FormatGeneral(At(15)), AppConfig().item("LAST_RUN"));
     EXPECT_EQ((std::vector<std::string>{"2011032510.CSV", "2011032511.CSV", "2011032512.CSV", "2011032513.CSV",
