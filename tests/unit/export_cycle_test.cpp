@@ -1,6 +1,7 @@
 // The export cycle against a scripted stand-in for the DDE request window.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
@@ -30,6 +31,20 @@ protected:
     }
 
     std::string RetryFileText() const { return test::ReadFile(RetryFile()); }
+    std::string SavedLastRun() const { return test::IniValue(sb / "test.ini", "LAST_RUN"); }
+    // A service cycle from LAST_RUN as a restarted program reads it from the INI file.
+    bool RunService(const DateTime& end) {
+        AppConfig().setItem("LAST_RUN", SavedLastRun());
+        ExportCycle service{form};
+        service.ServiceRunning = true;
+        service.RangeStart = AppConfig().item("LAST_RUN");
+        service.RangeEnd = end;
+        return service.ProcessHistFiles();
+    }
+    void StartAt(const DateTime& lastRun) {
+        sb.Set("LAST_RUN", FormatGeneral(lastRun));
+        ASSERT_TRUE(AppConfig().SaveConfig());
+    }
 
     test::AppSandbox sb;
     test::FakeClock clock;  // 2011-03-25 14:05:09
@@ -63,6 +78,7 @@ TEST_F(ExportCycleTest, AsksForEachHourOnceWhateverTheStepAndCountsTheHoursLeft)
         EXPECT_EQ(c.starts, form.starts);
         for (size_t i = 0; i < left.size(); ++i) EXPECT_EQ(static_cast<long>(left.size() - i), left[i]);
         EXPECT_TRUE(activity.HasPrefix("Processing Files completed upto: " + FormatGeneral(TruncateToHour(c.end))));
+        cycle.OnProgress = nullptr;
     }
     // Over a long manual range the 59-minute cursor comes back to a whole hour now and then;
     // still every hour goes out once.
@@ -188,6 +204,121 @@ TEST_F(ExportCycleTest, ExitOrTheEndOfTheSessionStopsTheCycleAfterTheHourUnderWa
         EXPECT_TRUE(activity.HasPrefix("Export stopped before 2011-03-25 12:00:00: " + std::string(c.why)));
         EXPECT_EQ("2011-03-25 12:00:00", test::IniValue(sb / "test.ini", "LAST_RUN"));
     }
+}
+
+TEST_F(ExportCycleTest, LastRunNeverPassesFailedHoursUntilTheRetryFileHoldsThemAll) {
+    StartAt(At(10));
+    test::WriteFile(RetryFile(), "");
+    form.failHour = {{At(10), 2}, {At(11), 2}};
+    // The list cannot be written: 12:00 goes out, but LAST_RUN on disk stays before 10:00.
+    ASSERT_TRUE(fsys::SetReadOnly(RetryFile(), true));
+    EXPECT_TRUE(RunService(At(13)));
+    EXPECT_EQ("2011-03-25 10:00:00", SavedLastRun());
+    EXPECT_TRUE(activity.HasPrefix("Error: Unable to save the list of hours to retry: "));
+    // Writable again, the restart asks for both; they fail again and both are listed.
+    ASSERT_TRUE(fsys::SetReadOnly(RetryFile(), false));
+    form.starts.clear();
+    EXPECT_TRUE(RunService(At(13)));
+    EXPECT_EQ((std::vector<DateTime>{At(10), At(11), At(12)}), form.starts);
+    EXPECT_EQ("2011-03-25 13:00:00", SavedLastRun());
+    EXPECT_EQ("2011-03-25 10:00:00,2011-03-25 14:05:09\r\n2011-03-25 11:00:00,2011-03-25 14:05:09\r\n", RetryFileText());
+    form.starts.clear();
+    EXPECT_TRUE(RunService(At(14)));
+    EXPECT_EQ((std::vector<DateTime>{At(13), At(10), At(11)}), form.starts);
+    EXPECT_EQ("", RetryFileText());
+}
+
+TEST_F(ExportCycleTest, ListedHourAtLastRunIsAskedForOnce) {
+    StartAt(At(10));
+    test::WriteFile(RetryFile(), "2011-03-25 10:00:00,2011-03-25 11:05:00\r\n");
+    EXPECT_TRUE(RunService(At(12)));
+    EXPECT_EQ((std::vector<DateTime>{At(10), At(11)}), form.starts);
+    EXPECT_EQ("", RetryFileText());
+}
+
+TEST_F(ExportCycleTest, RetryFileThatCannotBeReadStopsTheExportAndIsNeverOverwritten) {
+    StartAt(At(10));
+    ASSERT_TRUE(fsys::CreateFolder(RetryFile()));  // there, but not a readable file
+    cycle.ServiceRunning = true;
+    cycle.RangeStart = FormatGeneral(At(10));
+    EXPECT_FALSE(cycle.ProcessHistFiles());
+    EXPECT_FALSE(cycle.ProcessHistFiles());  // every hour again, with the one line
+    EXPECT_EQ(0, form.requests);
+    EXPECT_EQ(1, std::count_if(activity.lines.begin(), activity.lines.end(), [](const std::string& l) {
+                  return l.rfind("Error: Unable to read the list of hours to retry ", 0) == 0;
+              }));
+    EXPECT_TRUE(fsys::IsDirectory(RetryFile()));
+    EXPECT_EQ("2011-03-25 10:00:00", SavedLastRun());
+}
+
+TEST_F(ExportCycleTest, TwoHoursInARowThatTimeOutStopTheCycleAndTheNextCycleTriesAgain) {
+    struct Case {
+        std::set<DateTime> hung;
+        bool completes;
+        size_t requests;
+    };
+    for (const Case& c : {Case{{At(11), At(13)}, true, 5}, Case{{At(11), At(12)}, false, 3}}) {
+        SCOPED_TRACE(c.requests);
+        form.hungHours = c.hung;
+        form.starts.clear();
+        cycle.RangeEnd = At(15);
+        EXPECT_EQ(c.completes, cycle.ProcessHistFiles());
+        EXPECT_EQ(c.requests, form.starts.size());
+        EXPECT_EQ(c.completes ? "" : "HistData does not answer", cycle.Trouble());
+    }
+    EXPECT_TRUE(activity.HasPrefix("Export stopped before 2011-03-25 13:00:00: HistData does not answer"));
+    form.hungHours.clear();
+    EXPECT_TRUE(cycle.ProcessHistFiles());
+    EXPECT_EQ("", cycle.Trouble());
+}
+
+TEST_F(ExportCycleTest, HandEditOfTheIniSurvivesTheHourlySaveAndAFailedSaveIsShownAndTriedAgain) {
+    StartAt(At(10));
+    test::SetIniValue(sb / "test.ini", "MINUTES_AFTER_HOUR", "17");  // the operator, meanwhile
+    cycle.ServiceRunning = true;
+    cycle.RangeStart = FormatGeneral(At(10));
+    EXPECT_TRUE(cycle.ProcessHistFiles());
+    EXPECT_EQ("17", test::IniValue(sb / "test.ini", "MINUTES_AFTER_HOUR"));
+    EXPECT_EQ("2011-03-25 12:00:00", SavedLastRun());
+    EXPECT_TRUE(activity.HasPrefix("Kept MINUTES_AFTER_HOUR=17 as changed in "));
+
+    ASSERT_TRUE(fsys::SetReadOnly(sb / "test.ini", true));
+    for (const DateTime end : {At(13), At(14)}) {
+        cycle.RangeStart = AppConfig().item("LAST_RUN");
+        cycle.RangeEnd = end;
+        EXPECT_TRUE(cycle.ProcessHistFiles());
+    }
+    EXPECT_EQ("2011-03-25 12:00:00", SavedLastRun());
+    EXPECT_EQ("LAST_RUN not saved", cycle.Trouble());
+    EXPECT_TRUE(activity.HasPrefix("Error: Unable to save LAST_RUN to "));
+    ASSERT_TRUE(fsys::SetReadOnly(sb / "test.ini", false));
+    cycle.RangeStart = AppConfig().item("LAST_RUN");
+    EXPECT_TRUE(cycle.ProcessHistFiles());  // no new hour, and still saved
+    EXPECT_EQ("2011-03-25 14:00:00", SavedLastRun());
+    EXPECT_EQ("", cycle.Trouble());
+}
+
+TEST_F(ExportCycleTest, LongListOfFailingHoursWaitsBehindTheNewHourAndTakesItsTurnsAcrossCycles) {
+    StartAt(At(13));
+    std::string listed;
+    for (int i = 30; i >= 1; --i) {
+        const DateTime hour = At(13).AddMinutes(-60 * i);
+        listed += RetryLine({hour, At(13)});
+        listed += "\r\n";
+        form.failHour[hour] = 1000;
+    }
+    test::WriteFile(RetryFile(), listed);
+    cycle.ServiceRunning = true;
+    cycle.RangeStart = FormatGeneral(At(13));
+    cycle.RangeEnd = At(14);
+    EXPECT_TRUE(cycle.ProcessHistFiles());
+    ASSERT_EQ(1u + ExportCycle::kRetriesPerCycle, form.starts.size());
+    EXPECT_EQ(At(13), form.starts.front());
+    EXPECT_TRUE(activity.HasPrefix("6 listed hour(s) wait for the next cycle"));
+    form.starts.clear();
+    cycle.RangeStart = AppConfig().item("LAST_RUN");
+    EXPECT_TRUE(cycle.ProcessHistFiles());
+    EXPECT_EQ(At(13).AddMinutes(-60 * 6), form.starts.front());  // where the last pass stopped
 }
 
 // A kill at any step of a six-hour catch-up with one hour failing once, then the program

@@ -226,6 +226,38 @@ TEST_F(Service, ServiceOffForMoreThanAnHourShowsOneBalloonAndWritesOneLinePerHou
     EXPECT_EQ(2, list.CountOf(line));
 }
 
+TEST_F(Service, ManualRunWithAFailedHourEndsFalseNamesTheHourAndListsItForRetry) {
+    form.failHour[At(12)] = 1;
+    EXPECT_FALSE(service.RunManually(At(11), At(14)));
+    EXPECT_EQ(1, list.CountOf("1 of 3 hour(s) failed and wait for retry: 2011-03-25 12:00:00"));
+    EXPECT_TRUE(sb.Logged("Complete Manual process HistData files, status: False"));
+    EXPECT_EQ("2011-03-25 12:00:00,2011-03-25 14:05:09\r\n", test::ReadFile(RetryFile()));
+}
+
+TEST_F(Service, ClockSetADayAheadAndBackLosesNoRealHourEvenAcrossARestart) {
+    service.SetServiceMode(ServiceMode::Running);
+    service.OnTimerTick();  // 11:00 to 13:00
+    // A day ahead: HistData answers the hours that have not happened with headers only.
+    clock.Set(DateTime{2011, 3, 26, 14, 5, 9});
+    for (DateTime h = At(14); h < At(14).AddDays(1); h = h.AddMinutes(60)) form.emptyHours.insert(h);
+    service.OnTimerTick();
+    EXPECT_EQ("2011-03-26 14:00:00", test::IniValue(sb / "test.ini", "LAST_RUN"));
+    // Put right, with the program started again meanwhile.
+    clock.Set(DateTime{2011, 3, 25, 15, 5, 9});
+    form.emptyHours.clear();
+    form.starts.clear();
+    ExportCycle again{form};
+    RecordingView view2;
+    ServiceController restarted{again, view2};
+    restarted.SetServiceMode(ServiceMode::Running);
+    restarted.OnTimerTick();
+    EXPECT_EQ(std::vector<DateTime>{At(14)}, form.starts);
+    EXPECT_EQ((std::vector<std::string>{"2011032511.CSV", "2011032512.CSV", "2011032513.CSV", "2011032514.CSV"}),
+              test::FilesIn(sb / "out"));
+    EXPECT_EQ(std::vector<std::string>{"Hours are not exported: clock was set back"}, view2.balloons);
+    EXPECT_NE(std::string::npos, test::ReadFile(StatusFile()).find("Trouble=clock was set back\r\n"));
+}
+
 TEST_F(Service, StatusFileTellsMonitoringTheLastHourTheHoursWaitingTheModeAndTheLastError) {
     service.SetServiceMode(ServiceMode::Running);
     form.failHour[At(12)] = 1;
