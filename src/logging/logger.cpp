@@ -1,12 +1,27 @@
 #include "logging/logger.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <utility>
+#include <vector>
 
 #include "core/clock.h"
 #include "core/files.h"
 #include "core/text.h"
 
 namespace hdq {
+namespace {
+
+std::optional<DateTime> LastWriteTime(const std::string& path) {
+    try {
+        return fsys::LastWriteTime(path);
+    } catch (...) {
+        return std::nullopt;
+    }
+}
+
+}  // namespace
 
 VRXLoggerTXT::VRXLoggerTXT() {
     try {
@@ -110,6 +125,12 @@ void VRXLoggerTXT::LSM_Init(int keepDays) {
     // on Windows either form names the same folder. Operators see it upper-cased.
     retentionFolder_ = logPath_;
     lastRunHour_ = kZeroDate;
+    // Only the first call starts the clock watch: each new day calls again, and the day after
+    // a clock step must not forget the step.
+    if (!lsmInitialised_) {
+        clockMark_ = AppClock().Now();
+        tickMark_ = AppClock().TickMs();
+    }
     lsmInitialised_ = true;
     WriteLog("Logs in '" + ToUpper(retentionFolder_) + "' will be removed after they are older than " +
                  std::to_string(keepDays_) + " days.",
@@ -128,21 +149,58 @@ bool VRXLoggerTXT::RetentionDue() {
     return false;
 }
 
+// The tick cannot be set, so the wall clock's movement beyond it is an operator's or a
+// time service's step. The steps add up, so a clock put right again cancels its own step.
+// The tick wraps after 49.7 days; passes come at start-up and with each day's first log
+// line, and a longer silence reads as a step that holds retention until the next start:
+// on the side of keeping files.
+int64_t VRXLoggerTXT::ClockStepHours() {
+    const DateTime now = AppClock().Now();
+    const uint32_t tick = AppClock().TickMs();
+    clockStepMs_ += (now.ToSeconds() - clockMark_.ToSeconds()) * 1000 - static_cast<uint32_t>(tick - tickMark_);
+    clockMark_ = now;
+    tickMark_ = tick;
+    return std::llround(static_cast<double>(clockStepMs_) / 3.6e6);
+}
+
 void VRXLoggerTXT::LSM_Run() {
-    if (!lsmInitialised_ || !RetentionDue()) return;
+    if (!lsmInitialised_) return;
     try {
+        const int64_t stepHours = ClockStepHours();
+        if (!RetentionDue()) return;
+        // After a step of a day or more every file's age is wrong by the step; an hour of
+        // daylight saving or a time service's correction is not worth stopping for.
+        if (std::abs(stepHours) >= 24) {
+            WriteLog("Log retention skipped: the clock moved by " + std::to_string(stepHours) +
+                         " hours against the time the program has run",
+                     0);
+            return;
+        }
         const DateTime cutoff = AppClock().Now().AddDays(-keepDays_);
         auto names = fsys::ListFiles(retentionFolder_ + "\\*");
         if (!names) return;
+        // The newest day's files stay whatever the clock says: a clock set ahead before the
+        // program started would otherwise take every log. Our own file carries that clock
+        // and an unreadable file has no date, so neither says which day is newest. A file
+        // dated ahead of the clock, left from before the clock was set back, is young.
+        std::vector<std::pair<std::string, DateTime>> dated;
+        DateTime newestDay = kZeroDate;
+        for (const std::string& name : *names) {
+            const std::string path = retentionFolder_ + "\\" + name;
+            if (IEquals(path, currentFile_)) continue;
+            const auto changed = LastWriteTime(path);
+            if (!changed) continue;
+            newestDay = std::max(newestDay, changed->Date());
+            dated.emplace_back(path, *changed);
+        }
         int32_t removed = 0;
         // 64 bits: years of logs can add up to more than 4 GB, which must be reported, not
         // end the pass half-way.
         uint64_t freed = 0;
-        for (const std::string& name : *names) {
-            const std::string path = retentionFolder_ + "\\" + name;
-            const DateTime changed = GetLastModifiedFileTime(path);
+        for (const auto& [path, changed] : dated) {
+            if (changed >= cutoff || changed.Date() == newestDay) continue;
             const int32_t size = GetFileSizeInBytes(path);
-            if (changed < cutoff && KillFileAndDiscardError(path)) {
+            if (KillFileAndDiscardError(path)) {
                 if (size != -1) freed += static_cast<uint32_t>(size);
                 ++removed;
             }
@@ -157,12 +215,8 @@ void VRXLoggerTXT::LSM_Run() {
 }
 
 DateTime VRXLoggerTXT::GetLastModifiedFileTime(const std::string& path) const {
-    try {
-        if (auto t = fsys::LastWriteTime(path)) return *t;
-    } catch (...) {
-    }
     // Unreadable counts as new, so a file we cannot examine is never deleted.
-    return AppClock().Now();
+    return LastWriteTime(path).value_or(AppClock().Now());
 }
 
 int32_t VRXLoggerTXT::GetFileSizeInBytes(const std::string& path) const {

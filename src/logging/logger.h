@@ -42,7 +42,8 @@ public:
     void AssertVerbosity();
     void WriteLog(const std::string& what, int verbosityLevel = 0) override;
 
-    // Retention.
+    // Retention. A pass never deletes the newest day's files, and holds off while the clock
+    // stands a day or more away from the time the program has run.
     void LSM_Init(int keepDays);
     void LSM_Run();
     DateTime GetLastModifiedFileTime(const std::string& path) const;
@@ -61,6 +62,7 @@ private:
     void WriteLine(const std::string& text);
     void WriteHandleFile(const std::string& name);
     bool RetentionDue();
+    int64_t ClockStepHours();
 
     std::string logPath_;
     std::string prefix_;
@@ -79,6 +81,11 @@ private:
     std::string retentionFolder_;
     DateTime lastRunHour_ = kZeroDate;
     bool lsmInitialised_ = false;
+    // Wall clock and tick at the last look, and how far the wall clock has moved against the
+    // ticks since the first LSM_Init, in milliseconds.
+    DateTime clockMark_ = kZeroDate;
+    uint32_t tickMark_ = 0;
+    int64_t clockStepMs_ = 0;
     std::function<void()> onNewDay_;
     std::string lastError_;
 };

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -96,6 +97,7 @@ TEST_F(TextLogger, RetentionRemovesEveryFileOlderThanTheCutOffAndCountsBeyondFou
     ASSERT_NO_FATAL_FAILURE(OldFile("02_01_2011__10_00_00_pelomark.log", 8 * kDay + 3600, (3ull << 30) + 1000));
     ASSERT_NO_FATAL_FAILURE(OldFile("notes.txt", 30 * kDay, (3ull << 30) + 536));
     ASSERT_NO_FATAL_FAILURE(OldFile("03_17_2011__16_00_00_pelomark.log", 8 * kDay - 3600));
+    ASSERT_NO_FATAL_FAILURE(OldFile("03_24_2011__09_00_00_pelomark.log", kDay));  // the newest day stays anyway
     ASSERT_TRUE(fsys::CreateFolder(logDir + "\\old_folder"));
     ASSERT_TRUE(fsys::SetLastWriteTime(logDir + "\\old_folder", clock.Now().AddDays(-100)));
 
@@ -103,7 +105,8 @@ TEST_F(TextLogger, RetentionRemovesEveryFileOlderThanTheCutOffAndCountsBeyondFou
     log.LSM_Init(8);
     log.LSM_Run();
 
-    EXPECT_EQ((std::vector<std::string>{"03_17_2011__16_00_00_pelomark.log", "03_25_2011__14_05_09_pelomark.log"}),
+    EXPECT_EQ((std::vector<std::string>{"03_17_2011__16_00_00_pelomark.log", "03_24_2011__09_00_00_pelomark.log",
+                                        "03_25_2011__14_05_09_pelomark.log"}),
               test::FilesIn(logDir));
     EXPECT_TRUE(fsys::IsDirectory(logDir + "\\old_folder"));
     // The folder is listed as written (the native file system minds case) but shown upper-cased.
@@ -120,6 +123,7 @@ TEST_F(TextLogger, RetentionRunsAtMostOncePerClockHourAndNotBeforeInit) {
     clock.Set(DateTime{2011, 3, 25, 14, 0, 0});
     ASSERT_TRUE(fsys::CreateFolder(logDir));
     ASSERT_NO_FATAL_FAILURE(OldFile("a.log", 10 * kDay, 0));
+    ASSERT_NO_FATAL_FAILURE(OldFile("new.log", kDay));
     log.LSM_Run();
     EXPECT_TRUE(fsys::Exists(logDir + "\\a.log"));
     log.LSM_Init(7);
@@ -135,6 +139,50 @@ TEST_F(TextLogger, RetentionRunsAtMostOncePerClockHourAndNotBeforeInit) {
     EXPECT_FALSE(fsys::Exists(logDir + "\\b.log"));
     EXPECT_EQ("Removed 1 logs. Freed 0.00 kB of disk space.", Texts().back());
 }
+
+TEST_F(TextLogger, RetentionKeepsTheNewestDaysFilesWhenAllArePastTheCutOff) {
+    clock.Set(DateTime{2012, 3, 25, 12, 0, 0});  // a year after the last run, 2011-03-25
+    log.LSM_Init(7);
+    for (const auto& [name, hours] : std::map<std::string, int>{{"late.log", -6}, {"early.log", 3}, {"before.log", 13}})
+        ASSERT_NO_FATAL_FAILURE(OldFile(name, 366 * kDay + hours * 3600));
+    // Our own file, dated by the clock that may have jumped, does not pass for the newest day.
+    ASSERT_TRUE(fsys::SetLastWriteTime(log.CurrentFile(), clock.Now()));
+    log.LSM_Run();
+    EXPECT_EQ((std::vector<std::string>{"03_25_2012__12_00_00_pelomark.log", "early.log", "late.log"}),
+              test::FilesIn(logDir));
+}
+
+// The wall clock's step against the ticks in seconds; the hours the pass names, 0 if it prunes.
+class TextLoggerClockStep : public TextLogger, public ::testing::WithParamInterface<std::pair<int64_t, int>> {};
+
+TEST_P(TextLoggerClockStep, HoldsRetentionOffWhileTheClockStandsADayAwayFromTheTicks) {
+    const auto [step, hours] = GetParam();
+    const std::string line = hours == 0 ? "Removed 1 logs. Freed 0.00 kB of disk space."
+                                        : "Log retention skipped: the clock moved by " + std::to_string(hours) +
+                                              " hours against the time the program has run";
+    clock.Set(DateTime{2011, 3, 25, 12, 0, 0});
+    log.LSM_Init(7);
+    ASSERT_NO_FATAL_FAILURE(OldFile("edge.log", 7 * kDay - 1800));  // old after any step of half an hour
+    ASSERT_NO_FATAL_FAILURE(OldFile("ahead.log", -2 * kDay));         // written before a clock set back
+    clock.Set(clock.Now().AddSeconds(step));
+    clock.Advance(2 * 3600);
+    log.LSM_Init(7);  // as each new day's first line does
+    log.LSM_Run();
+    EXPECT_EQ(line, Texts().back());
+    EXPECT_EQ(hours == 0, !fsys::Exists(logDir + "\\edge.log"));
+    clock.Advance(3600);  // the step still stands an hour on
+    log.LSM_Run();
+    EXPECT_EQ(line, Texts().back());
+    clock.Set(clock.Now().AddSeconds(-step));  // put right
+    log.LSM_Init(7);
+    log.LSM_Run();
+    EXPECT_FALSE(fsys::Exists(logDir + "\\edge.log"));
+    EXPECT_TRUE(fsys::Exists(logDir + "\\ahead.log"));
+}
+
+INSTANTIATE_TEST_SUITE_P(TextLogger, TextLoggerClockStep,
+                         ::testing::Values(std::pair{3600, 0}, std::pair{-3600, 0}, std::pair{kDay, 24},
+                                           std::pair{-kDay, -24}, std::pair{366 * kDay, 8784}));
 
 class MessageBoxHandler : public TextLogger {
 protected:
