@@ -114,7 +114,10 @@ static uint32_t HourBoundMs(int32_t timeoutTenths) {
     return std::max(bound, kAtLeastMs);
 }
 
-void FrmDDE::CheckCanGoOn() const {
+void FrmDDE::CheckCanGoOn() {
+    // Exit arrives as a posted message, and Wine's DDEML dispatches none while a transaction
+    // waits: without this it would be seen only at the next pause, a whole tag list later.
+    host_.WaitPumpingMessages(0);
     if (Stopping()) throw RequestStopped{};
     CheckHourBound();
 }
@@ -131,8 +134,7 @@ void FrmDDE::DiscardHourFile() {
 void FrmDDE::OpenConversation() {
     channel_.linkTopic = "histdata|" + settings_.linkTopic;
     if (!host_.IsAppResponding(kHistDataTitle, kAnswerWaitMs)) {
-        throw VrxError(dde_err::Timeout, "HistData does not answer: its window took no message for " +
-                                             std::to_string(kAnswerWaitMs / 1000) + " seconds");
+        throw VrxError(dde_err::Timeout, "HistData does not answer: its window takes no messages");
     }
     channel_.SetLinkMode(LinkMode::Manual);
 }

@@ -76,7 +76,7 @@ private:
     // service for the length of a whole tag list.
     void CheckHourBound() const;
     // Before each transaction and pause: the stop check, then the hour's bound.
-    void CheckCanGoOn() const;
+    void CheckCanGoOn();
     void Pause();
     // No file of a failed hour may stay behind for the move.
     void DiscardHourFile();

@@ -83,6 +83,8 @@ bool FakeHistDataHost::StartMinimized(const std::string& exePath, OsError* err) 
 }
 
 uint32_t FakeHistDataHost::WaitPumpingMessages(int32_t intervalMs) {
+    if (onDispatch) onDispatch();
+    if (intervalMs == 0) return 258;
     waits.push_back(intervalMs);
     if (intervalMs > 0) clock_.SetTick(clock_.TickMs() + static_cast<uint32_t>(intervalMs));
     return 258;

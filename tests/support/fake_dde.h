@@ -78,7 +78,8 @@ public:
     uint32_t WaitPumpingMessages(int32_t intervalMs) override;
 
     std::vector<std::string> starts;   // paths started
-    std::vector<int32_t> waits;        // intervals waited
+    std::vector<int32_t> waits;        // intervals waited, not counting the zero-length ones
+    std::function<void()> onDispatch;  // each wait dispatches what was posted meanwhile
 
 private:
     FakeClock& clock_;

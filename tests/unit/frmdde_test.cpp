@@ -121,25 +121,29 @@ TEST_F(FrmDDETest, HistDataThatDoesNotAnswerOrAProgramThatIsEndingEndsTheRequest
     };
     const std::string timeout = "ERROR (286): Timeout occurred while waiting for DDE response";
     const std::string stopped = "Request stopped: the program is ending";
-    const Case cases[] = {{true, "", "", 0, 0, "ERROR (286): HistData does not answer: its window took no message for 5 seconds"},
+    const Case cases[] = {{true, "", "", 0, 0, "ERROR (286): HistData does not answer: its window takes no messages"},
                           {false, "DBDIR", "", 2, 0, timeout},
                           {false, "TAGS1", "", 6, 1, "Error: Unable to Poke tags"},
                           {false, "ERROR", "", 12, 2, "Make Error (286): Timeout occurred while waiting for DDE response"},
                           {false, "", "DURATION", 4, 0, stopped},
                           {false, "", "INTERVAL", 5, 0, stopped},
                           {false, "", "WRITEFILE", 12, 2, stopped}};
-    bool ending = false;
+    // Exit is posted during the transaction of endAfter, and seen once messages are dispatched.
+    bool posted = false, ending = false;
+    std::string endAfter;
+    channel.onPoke = [&](const std::string& item) { posted = posted || item == endAfter; };
+    host.onDispatch = [&] { ending = posted; };
     form.SetStopCheck([&] { return ending; });
+    ASSERT_TRUE(form.Init());
+    form.SetStartDate(kHour);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line + " " + c.timeOutOn + c.endAfter);
         const int logged = sb.CountLogged(c.line);
         host.hung = c.hung;
         channel.timeOutOn = {c.timeOutOn};
-        channel.onPoke = [&](const std::string& item) { ending = item == c.endAfter; };
-        ASSERT_TRUE(form.Init());
+        endAfter = c.endAfter;
         channel.transcript.clear();
         host.waits.clear();
-        form.SetStartDate(kHour);
         EXPECT_FALSE(form.SendRequest());
         Lines reached;
         for (const std::string& t : channel.transcript) reached.push_back(t.substr(0, t.find('=')));
@@ -149,9 +153,9 @@ TEST_F(FrmDDETest, HistDataThatDoesNotAnswerOrAProgramThatIsEndingEndsTheRequest
         EXPECT_EQ(logged + 1, sb.CountLogged(c.line));
         EXPECT_TRUE(test::ReadFile(CsvPathOf("2009032514.CSV")).empty());
         // The next hour starts afresh.
-        host.hung = ending = false;
+        host.hung = posted = ending = false;
         channel.timeOutOn.clear();
-        channel.onPoke = nullptr;
+        endAfter.clear();
         EXPECT_TRUE(form.SendRequest());
         EXPECT_FALSE(form.TimedOut());
         fsys::DeleteFile(CsvPathOf("2009032514.CSV"));
