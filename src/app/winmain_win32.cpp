@@ -18,6 +18,7 @@
 #include "histdata/frmdde.h"
 #include "settings/settings_context.h"
 #include "win32/dialog_win32.h"
+#include "win32/msgwait.h"
 #include "platform/platform_res.h"
 #include "platform/systray_win32.h"
 #include "win32/win32_handles.h"
@@ -36,6 +37,7 @@ public:
     void SetStartTime(const DateTime& v) override { Form().SetStartTime(v); }
     bool SendRequest() override { return Form().SendRequest(); }
     bool NoData() const override { return form_ && form_->NoData(); }
+    bool TimedOut() const override { return form_ && form_->TimedOut(); }
     bool Supervise() override { return Form().Supervise(); }
     void ClearMemory() override { Form().ClearMemory(); }
 
@@ -44,6 +46,9 @@ private:
         if (!form_) {
             channel_ = MakePlatformDdeChannel();
             form_ = std::make_unique<FrmDDE>(*channel_, PlatformHost(), AppActivity(), CurrentDdeSettings);
+            // Exit, /exit and the end of the Windows session end a request between two
+            // transactions instead of after the hour's time-outs.
+            form_->SetStopCheck([] { return QuitRequested() || SessionEnding(); });
         }
         return *form_;
     }

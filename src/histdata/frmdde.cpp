@@ -13,6 +13,13 @@ namespace {
 
 constexpr int32_t kPauseMs = 1000;
 constexpr long kObjectNotSet = 91;
+// How long HistData's window may take to take a message before it counts as hung.
+constexpr uint32_t kAnswerWaitMs = 5000;
+
+// Ends a request because the program is ending. Not a std::exception on purpose: the pieces'
+// handlers report what went wrong with HistData, and a stop must pass them untouched on its
+// way to SendRequest.
+struct RequestStopped {};
 
 bool SettingBool(const std::string& v) {
     std::optional<bool> b = ParseBool(v);
@@ -71,6 +78,7 @@ void FrmDDE::LogCurrentFailure() {
     try {
         throw;
     } catch (const VrxError& e) {
+        timedOut_ = timedOut_ || e.Number() == dde_err::Timeout;
         LogError(e.Number(), e.Description());
     } catch (const std::exception& e) {
         LogError(51, e.what());  // an internal error of the platform
@@ -106,6 +114,31 @@ static uint32_t HourBoundMs(int32_t timeoutTenths) {
     return std::max(bound, kAtLeastMs);
 }
 
+void FrmDDE::CheckCanGoOn() {
+    // Exit arrives as a posted message, and Wine's DDEML dispatches none while a transaction
+    // waits: without this it would be seen only at the next pause, a whole tag list later.
+    host_.WaitPumpingMessages(0);
+    if (Stopping()) throw RequestStopped{};
+    CheckHourBound();
+}
+
+void FrmDDE::Pause() {
+    CheckCanGoOn();
+    host_.WaitPumpingMessages(kPauseMs);
+}
+
+void FrmDDE::DiscardHourFile() {
+    if (!csvPath_.empty()) fsys::DeleteFile(csvPath_);
+}
+
+void FrmDDE::OpenConversation() {
+    channel_.linkTopic = "histdata|" + settings_.linkTopic;
+    if (!host_.IsAppResponding(kHistDataTitle, kAnswerWaitMs)) {
+        throw VrxError(dde_err::Timeout, "HistData does not answer: its window takes no messages");
+    }
+    channel_.SetLinkMode(LinkMode::Manual);
+}
+
 void FrmDDE::CheckHourBound() const {
     if (AppClock().TickMs() - requestStartedMs_ > hourBoundMs_) {
         throw VrxError(dde_err::Timeout, "The request for this hour took longer than " +
@@ -115,6 +148,7 @@ void FrmDDE::CheckHourBound() const {
 
 bool FrmDDE::SendRequest() {
     noData_ = false;
+    timedOut_ = false;
     settings_ = settingsSource_();
     settings_.cacheFolder = cacheFolder_;  // the file's place was fixed with the hour
     requestStartedMs_ = AppClock().TickMs();
@@ -130,10 +164,13 @@ bool FrmDDE::SendRequest() {
                 return false;
             }
         } else {
-            // Go on regardless: a conversation left open by an earlier request may still
-            // carry the write; when none is open the first poke of MakeFiles fails.
             // "HistDate" as the plants' log readers and the help's table have always matched it.
             Log("Error: Unable to get handle to HistDate through DDE", 0);
+            // A HistData that did not answer in time would only run the write order into its
+            // time-outs as well. Otherwise go on regardless: a conversation left open by an
+            // earlier request may still carry the write; when none is open the first poke of
+            // MakeFiles fails.
+            if (timedOut_) return false;
         }
         Log("Completed connecting to HISTDATA", 2);
         if (!MakeFiles()) {
@@ -147,13 +184,17 @@ bool FrmDDE::SendRequest() {
         }
         Log("Completed checking DDE files", 2);
         return true;
+    } catch (const RequestStopped&) {
+        Log("Request stopped: the program is ending", 1);
+        DiscardHourFile();
+        return false;
     } catch (...) {
         return false;
     }
 }
 
 void FrmDDE::Poke(const std::string& item, const std::string& value) {
-    CheckHourBound();
+    CheckCanGoOn();
     channel_.linkItem = item;
     channel_.text = value;
     channel_.LinkPoke();
@@ -169,8 +210,8 @@ bool FrmDDE::SetupDDE() {
         Log("Begin Setup DDE ...", 2);
         channel_.text.clear();
         channel_.linkTimeout = ToInt16OrRaise(settings_.timeout);
-        channel_.linkTopic = "histdata|" + settings_.linkTopic;
-        channel_.SetLinkMode(LinkMode::Manual);
+        CheckCanGoOn();
+        OpenConversation();
         Log("=+= Init: " + channel_.linkTopic + ", " + std::to_string(static_cast<int>(channel_.linkMode())) + ", " +
                 std::to_string(channel_.linkTimeout),
             2);
@@ -192,7 +233,7 @@ bool FrmDDE::SetupDDE() {
         Poke("INTERVAL", settings_.interval);
         LogPoked("=+= poked: ");
 
-        host_.WaitPumpingMessages(kPauseMs);
+        Pause();
         Log("End setup DDE ...", 2);
         return true;
     } catch (const std::exception&) {
@@ -262,16 +303,16 @@ bool FrmDDE::MakeFiles() {
         LogPoked("=+= poked: ");
         Poke("FILENAME", csvPath_);
         LogPoked("=+= poked: ");
-        host_.WaitPumpingMessages(kPauseMs);
+        Pause();
 
-        CheckHourBound();
+        CheckCanGoOn();
         channel_.text = "1";
         channel_.linkItem = "WRITEFILE";
         Log("=+= Poking: " + channel_.linkItem + ", " + channel_.text, 2);
         channel_.LinkPoke();
         Log("=+= poked writefile command", 2);
 
-        CheckHourBound();
+        CheckCanGoOn();
         channel_.linkItem = "ERROR";
         channel_.LinkRequest();
         // HistData answers "None..." when the file was written; the case is its own.
@@ -280,6 +321,7 @@ bool FrmDDE::MakeFiles() {
             return true;
         }
     } catch (const VrxError& e) {
+        timedOut_ = timedOut_ || e.Number() == dde_err::Timeout;
         pendingNumber = e.Number();
         pendingText = e.Description();
     } catch (const std::exception& e) {
@@ -290,8 +332,8 @@ bool FrmDDE::MakeFiles() {
     if (pendingNumber > 0) {
         Log("Make Error (" + std::to_string(pendingNumber) + "): " + pendingText, 1);
     }
-    // No half-written or stale file of this hour may stay behind for the move.
-    if (!csvPath_.empty()) fsys::DeleteFile(csvPath_);
+    // Half-written or stale, it must not reach the move.
+    DiscardHourFile();
     return false;
 }
 

@@ -33,8 +33,13 @@ public:
     void SetStartTime(const std::string& text);
     bool SendRequest() override;
     bool NoData() const override { return noData_; }
+    bool TimedOut() const override { return timedOut_; }
     bool Supervise() override { return CheckHistDataRunning(); }
     void ClearMemory() override;
+    // Asked before each transaction and pause: true ends the request under way at once (the
+    // program or the Windows session is ending), so the program never waits out a whole hour
+    // of time-outs before it can go.
+    void SetStopCheck(std::function<bool()> stop) { stop_ = std::move(stop); }
 
     // The session's state, for the export cycle's display and for tests.
     const std::string& StartDateText() const { return startDateText_; }
@@ -48,6 +53,11 @@ public:
 private:
     bool CheckHistDataRunning();   // frmdde_supervision.cpp
     bool WaitForHistDataWindow();  // frmdde_supervision.cpp
+    void WaitForHistDataService(); // frmdde_supervision.cpp
+    // Opens the conversation, but only with a HistData whose window answers: the initiate
+    // would wait for a hung one without a limit.
+    void OpenConversation();
+    bool Stopping() const { return stop_ && stop_(); }
     bool SetupDDE();
     bool PokeTagnames();
     int32_t CountTagsToPoke(bool selectAll);
@@ -57,19 +67,26 @@ private:
 
     void Log(const std::string& text, int level);
     void LogError(long number, const std::string& description, int level = 1);
-    // From inside a catch: the "ERROR (n): " line of the exception being handled.
+    // From inside a catch: the "ERROR (n): " line of the exception being handled; a time-out
+    // is kept for TimedOut().
     void LogCurrentFailure();
     void Poke(const std::string& item, const std::string& value);
     // Before each transaction: an hour whose request as a whole has run past its bound fails,
     // so a HistData that answers each transaction just inside the time-out cannot hold the
     // service for the length of a whole tag list.
     void CheckHourBound() const;
+    // Before each transaction and pause: the stop check, then the hour's bound.
+    void CheckCanGoOn();
+    void Pause();
+    // No file of a failed hour may stay behind for the move.
+    void DiscardHourFile();
     void LogPoked(const char* prefix);
 
     DdeChannel& channel_;
     HistDataHost& host_;
     ActivityLog& log_;
     std::function<DdeSettings()> settingsSource_;
+    std::function<bool()> stop_;
     DdeSettings settings_;
     TagTable* tagList_ = nullptr;
     std::unique_ptr<TagnameXParser> dictionary_;
@@ -81,6 +98,7 @@ private:
     std::string cacheFolder_;
     std::string csvPath_;
     bool noData_ = false;
+    bool timedOut_ = false;
     uint32_t requestStartedMs_ = 0;
     uint32_t hourBoundMs_ = 0;
 };

@@ -10,6 +10,9 @@ constexpr int16_t kMaxStarts = 10;
 // slow machine would be followed by another start at once.
 constexpr uint32_t kWindowWaitMs = 10000;
 constexpr int32_t kWindowPollMs = 250;
+// A HistData just started shows its window before its DDE server takes conversations.
+constexpr uint32_t kServiceWaitMs = 30000;
+constexpr int32_t kServicePollMs = 300;
 
 }  // namespace
 
@@ -21,6 +24,30 @@ bool FrmDDE::WaitForHistDataWindow() {
         host_.WaitPumpingMessages(kWindowPollMs);
     }
     return true;
+}
+
+// Without this wait the first request after a start would fail with "No foreign application
+// responded". The conversation opened here is opened afresh by the request itself.
+void FrmDDE::WaitForHistDataService() {
+    const uint32_t started = AppClock().TickMs();
+    while (!Stopping()) {
+        try {
+            OpenConversation();
+            Log("HistData took a DDE conversation " + std::to_string(AppClock().TickMs() - started) +
+                    " ms after its window appeared",
+                1);
+            return;
+        } catch (const VrxError&) {
+            // Not yet; the request reports its own failure should it never come.
+        }
+        if (AppClock().TickMs() - started >= kServiceWaitMs) {
+            Log("HistData took no DDE conversation within " + std::to_string(kServiceWaitMs / 1000) +
+                    " seconds of its window appearing",
+                1);
+            return;
+        }
+        host_.WaitPumpingMessages(kServicePollMs);
+    }
 }
 
 bool FrmDDE::CheckHistDataRunning() {
@@ -40,6 +67,7 @@ bool FrmDDE::CheckHistDataRunning() {
         }
         Log("Attempts to start histdata.exe = " + std::to_string(n), 2);
         const bool running = host_.IsAppRunningTitled(kHistDataTitle);
+        if (running && n > 0) WaitForHistDataService();
         Log("End checking histdata.exe is running", 2);
         return running;
     } catch (const std::exception&) {

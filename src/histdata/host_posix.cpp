@@ -8,6 +8,7 @@ namespace {
 class PosixHost : public HistDataHost {
 public:
     bool IsAppRunningTitled(const std::string&) override { return false; }
+    bool IsAppResponding(const std::string&, uint32_t) override { return true; }
 
     bool StartMinimized(const std::string& exePath, OsError* err) override {
         if (err) {

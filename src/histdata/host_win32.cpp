@@ -12,6 +12,16 @@ class Win32Host : public HistDataHost {
 public:
     bool IsAppRunningTitled(const std::string& title) override { return hdq::IsAppRunningTitled(title); }
 
+    bool IsAppResponding(const std::string& title, uint32_t timeoutMs) override {
+        HWND window = FindWindowA(nullptr, title.c_str());
+        if (!window) return true;
+        // A window that has not looked at its queue for a while is given up at once; one that
+        // just stopped gets the time-out. SMTO_BLOCK: no other sent message runs in here.
+        DWORD_PTR ignored = 0;
+        if (SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, timeoutMs, &ignored)) return true;
+        return !IsWindow(window);  // closed meanwhile: gone, not hung
+    }
+
     bool StartMinimized(const std::string& exePath, OsError* err) override {
         STARTUPINFOA si{};
         si.cb = sizeof(si);

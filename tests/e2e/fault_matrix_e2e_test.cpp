@@ -4,8 +4,6 @@
 // answers and the starting of HistData are proven by the unit tests.) Each row says which lines the program must write,
 // how the run ends, where every CSV file ends up and what becomes of LAST_RUN.
 #include <windows.h>
-// After windows.h, which it needs.
-#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
@@ -67,28 +65,6 @@ void PrintTo(const Row& row, std::ostream* os) { *os << row.name; }
 std::string CsvName(const DateTime& hour) { return FormatPattern(hour, "yyyymmddhh") + ".CSV"; }
 
 
-// HistData copies started from the stand-in's folder, a test-started copy among them. Matched
-// by the folder's unique name, so other tests' copies are never touched.
-std::vector<DWORD> CopiesRunningFrom(const std::string& exePath) {
-    const std::string leaf = exePath.substr(exePath.find_last_of('\\', exePath.size() - 14) + 1);
-    std::vector<DWORD> ids;
-    win::UniqueKernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    PROCESSENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    const bool any = snapshot && snapshot.get() != INVALID_HANDLE_VALUE && Process32First(snapshot.get(), &entry);
-    for (BOOL more = any; more; more = Process32Next(snapshot.get(), &entry)) {
-        if (_stricmp(entry.szExeFile, "histdata.exe") != 0) continue;
-        win::UniqueKernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
-        char image[MAX_PATH] = {};
-        DWORD size = MAX_PATH;
-        if (process && QueryFullProcessImageNameA(process.get(), 0, image, &size) && size >= leaf.size() &&
-            _stricmp(image + size - leaf.size(), leaf.c_str()) == 0) {
-            ids.push_back(entry.th32ProcessID);
-        }
-    }
-    return ids;
-}
-
 // One row's world: a program folder with the exe, its INI file and an output folder, and a
 // private HistData stand-in whose faults the row sets.
 struct Cell {
@@ -113,10 +89,7 @@ protected:
         ExitThroughTray(c.app);
         c.held.reset();
         c.standIn.Stop();
-        for (DWORD id : CopiesRunningFrom(c.standIn.ExePath())) {
-            win::UniqueKernelHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
-            if (process && TerminateProcess(process.get(), 1)) WaitForSingleObject(process.get(), 5000);
-        }
+        EndCopiesOf(c.standIn.ExePath());
     }
 
     std::string Expand(std::string text) const {

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <map>
 #include <string>
@@ -46,6 +47,7 @@ protected:
     void TearDown() override {
         EXPECT_TRUE(ExitThroughTray(app)) << "Exit in the tray menu did not end the program";
         standIn.Stop();
+        EndCopiesOf(standIn.ExePath());  // one the program started
     }
 
     std::string Ini() const { return program / "HistDataToQorp.ini"; }
@@ -67,10 +69,11 @@ protected:
         ASSERT_NE(nullptr, main) << "no main window; the program is " << (app.Running() ? "running" : "not running");
         ASSERT_TRUE(WaitForActivity(main, {started}, 10000)) << Describe();
     }
-    // Launches with the service minute at hand and its tick posted (StartAndTickService).
-    void LaunchAndTick(const IniValues& values) {
+    // Launches with the service minute at hand and its tick posted (StartAndTickService); the
+    // program may be left to start the stand-in itself.
+    void LaunchAndTick(const IniValues& values, bool startStandIn = true) {
         WriteProgramIni(Ini(), standIn, topic, program / "out", values);
-        if (!standIn.Running()) {
+        if (startStandIn && !standIn.Running()) {
             ASSERT_TRUE(standIn.Start()) << "the stand-in did not open its window";
         }
         main = StartAndTickService(app, program.path());
@@ -174,6 +177,37 @@ TEST_F(Installed, KilledInTheMiddleOfACatchUpDeliversEveryHourAfterTheNextStart)
     }
     EXPECT_TRUE(CsvFilesIn(program / "cache").empty());
     EXPECT_EQ("", ReadFile(program / "HistDataToQorp.retry"));
+}
+
+TEST_F(Installed, HoursAfterHistDataHungFailWithoutOpeningAConversationAndExitStillEndsTheProgram) {
+    const DateTime first = TruncateToHour(SystemNow()).AddSeconds(-6 * 3600), hung = first.AddSeconds(2 * 3600);
+    standIn.WriteSettings("TOPIC=" + topic + "\r\nHANG_AFTER_FILES=2\r\nLIFETIME_MS=170000\r\n");
+    ASSERT_NO_FATAL_FAILURE(LaunchAndTick({{"LAST_RUN", FormatGeneral(first)}, {"DDE_TIMEOUT", "20"}}));
+    // By the second hour after the hang HistData has been found not answering.
+    ASSERT_TRUE(WaitForActivity(main, {"Unable to create file for: " + FormatGeneral(hung.AddSeconds(3600))}, 150000))
+        << Describe();
+    ASSERT_TRUE(ExitThroughTray(app, 150000)) << Describe();
+    const std::vector<std::string> log = Messages(NewestLog(program.path()));
+    // An initiate could have waited for the hung HistData for ever: only the two hours it
+    // answered opened a conversation.
+    EXPECT_EQ(2, std::count_if(log.begin(), log.end(), [](const auto& l) { return l.rfind("=+= Init: ", 0) == 0; }));
+    EXPECT_TRUE(AnyStartsWith(log, "ERROR (286): HistData does not answer")) << Describe();
+    EXPECT_EQ(HoursUpTo(first, FormatGeneral(hung)), CsvFilesIn(program / "out"));
+    EXPECT_EQ(FormatGeneral(hung), IniValue(Ini(), "LAST_RUN"));
+}
+
+TEST_F(Installed, FirstHourAfterTheProgramStartedHistDataWaitsForItsDdeService) {
+    const DateTime first = TruncateToHour(SystemNow()).AddSeconds(-3600);
+    standIn.WriteSettings("TOPIC=" + topic + "\r\nSERVICE_DELAY_MS=3000\r\nLIFETIME_MS=170000\r\n");
+    ASSERT_NO_FATAL_FAILURE(LaunchAndTick({{"LAST_RUN", FormatGeneral(first)}}, false));
+    ASSERT_TRUE(WaitForActivity(main, {"Processing Files completed upto: "}, 150000)) << Describe();
+    ASSERT_TRUE(ExitThroughTray(app)) << Describe();  // the log is complete once the program has ended
+    const std::vector<std::string> log = Messages(NewestLog(program.path()));
+    EXPECT_TRUE(AnyStartsWith(log, "Attempts to start histdata.exe = 1")) << Describe();
+    EXPECT_TRUE(AnyStartsWith(log, "HistData took a DDE conversation ")) << Describe();
+    EXPECT_FALSE(AnyStartsWith(log, "Unable to create file for: ")) << Describe();
+    EXPECT_LT(first, ParseDateTime(IniValue(Ini(), "LAST_RUN")).value_or(first));
+    EXPECT_EQ(HoursUpTo(first, IniValue(Ini(), "LAST_RUN")), CsvFilesIn(program / "out")) << Describe();
 }
 
 TEST_F(Installed, OutputShareThatComesAfterTheStartIsWaitedForAndTheServiceStartsByItself) {

@@ -1,5 +1,7 @@
 #include "e2e_folder_win32.h"
 
+// After windows.h, which it needs.
+#include <tlhelp32.h>
 #include <string.h>
 
 #include <algorithm>
@@ -10,6 +12,7 @@
 #include "core/clock.h"
 #include "platform/platform_res.h"
 #include "platform/systray_win32.h"
+#include "win32/win32_handles.h"
 
 namespace hdq::test {
 
@@ -103,6 +106,25 @@ std::string Describe(const std::vector<std::string>& activity, const std::string
     text += "log:\n" + NewestLog(programFolder) + "stand-in transcript:\n";
     for (const std::string& l : standIn.Transcript()) text += "  " + l + "\n";
     return text;
+}
+
+void EndCopiesOf(const std::string& exePath) {
+    const std::string leaf = exePath.substr(exePath.find_last_of('\\', exePath.size() - 14) + 1);
+    win::UniqueKernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    const bool any = snapshot && snapshot.get() != INVALID_HANDLE_VALUE && Process32First(snapshot.get(), &entry);
+    for (BOOL more = any; more; more = Process32Next(snapshot.get(), &entry)) {
+        if (_stricmp(entry.szExeFile, "histdata.exe") != 0) continue;
+        win::UniqueKernelHandle process(
+            OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID));
+        char image[MAX_PATH] = {};
+        DWORD size = MAX_PATH;
+        if (process && QueryFullProcessImageNameA(process.get(), 0, image, &size) && size >= leaf.size() &&
+            _stricmp(image + size - leaf.size(), leaf.c_str()) == 0 && TerminateProcess(process.get(), 1)) {
+            WaitForSingleObject(process.get(), 5000);
+        }
+    }
 }
 
 bool ExitThroughTray(Process& app, DWORD timeoutMs) {

@@ -48,6 +48,10 @@ bool RunManual(DWORD pid, HWND main, const std::string& from, const std::string&
 std::string Describe(const std::vector<std::string>& activity, const std::string& programFolder,
                      const StandIn& standIn);
 
+// Ends every HistData copy started from exePath, those the program started included. Matched
+// by the stand-in folder's unique name, so other tests' copies are never touched.
+void EndCopiesOf(const std::string& exePath);
+
 // Ends the program through its tray menu's Exit, as an operator does; true when it ended so.
 // A program that does not end is killed, so no test leaves one behind.
 bool ExitThroughTray(Process& app, DWORD timeoutMs = 10000);

@@ -17,11 +17,17 @@ void FakeDdeChannel::SetLinkMode(LinkMode mode) {
         return;
     }
     transcript.push_back("connect " + linkTopic);
+    if (refuseConnects > 0) {
+        --refuseConnects;
+        mode_ = LinkMode::None;
+        throw VrxError(dde_err::NoResponse, "No foreign application responded to a DDE initiate");
+    }
     mode_ = LinkMode::Manual;
 }
 
 void FakeDdeChannel::CheckOpen() const {
     if (mode_ != LinkMode::Manual) throw VrxError(dde_err::NoChannel, "DDE method invoked with no channel open");
+    if (timeOutOn.count(linkItem)) throw VrxError(dde_err::Timeout, "Timeout occurred while waiting for DDE response");
 }
 
 // The front entry; the last one stays and repeats.
@@ -60,6 +66,12 @@ bool FakeHistDataHost::IsAppRunningTitled(const std::string&) {
     return clock_.TickMs() - lastStartTick_ >= delayMs_;
 }
 
+bool FakeHistDataHost::IsAppResponding(const std::string& title, uint32_t timeoutMs) {
+    if (!hung || !IsAppRunningTitled(title)) return true;
+    clock_.SetTick(clock_.TickMs() + timeoutMs);
+    return false;
+}
+
 bool FakeHistDataHost::StartMinimized(const std::string& exePath, OsError* err) {
     starts.push_back(exePath);
     if (failStart_) {
@@ -71,6 +83,8 @@ bool FakeHistDataHost::StartMinimized(const std::string& exePath, OsError* err) 
 }
 
 uint32_t FakeHistDataHost::WaitPumpingMessages(int32_t intervalMs) {
+    if (onDispatch) onDispatch();
+    if (intervalMs == 0) return 258;
     waits.push_back(intervalMs);
     if (intervalMs > 0) clock_.SetTick(clock_.TickMs() + static_cast<uint32_t>(intervalMs));
     return 258;

@@ -36,6 +36,10 @@ public:
     std::function<void(const std::string& fileName)> onWriteFile;
     // Called on every poke, before it is recorded (a slow HistData moves the clock here).
     std::function<void(const std::string& item)> onPoke;
+    // Pokes and requests of these items run into the time-out (286) and are not recorded.
+    std::set<std::string> timeOutOn;
+    // This many initiates are refused (282) before one is taken, as by a server not yet up.
+    int refuseConnects = 0;
 
     // What happened, in order: "connect TOPIC", "ITEM=value" for a poke, "?ITEM" for a request.
     std::vector<std::string> transcript;
@@ -65,13 +69,17 @@ public:
     void Exit() { startsNeeded_ = static_cast<int>(starts.size()) + 1; delayMs_ = 0; never_ = false; }
     // Every start fails with this error.
     void FailStarts(OsError e) { failStart_ = true; startError_ = std::move(e); }
+    // The window stays but takes no message: each look at it costs its time-out.
+    bool hung = false;
 
     bool IsAppRunningTitled(const std::string& title) override;
+    bool IsAppResponding(const std::string& title, uint32_t timeoutMs) override;
     bool StartMinimized(const std::string& exePath, OsError* err) override;
     uint32_t WaitPumpingMessages(int32_t intervalMs) override;
 
     std::vector<std::string> starts;   // paths started
-    std::vector<int32_t> waits;        // intervals waited
+    std::vector<int32_t> waits;        // intervals waited, not counting the zero-length ones
+    std::function<void()> onDispatch;  // each wait dispatches what was posted meanwhile
 
 private:
     FakeClock& clock_;

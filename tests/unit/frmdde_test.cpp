@@ -102,9 +102,64 @@ TEST_F(FrmDDETest, HourWhoseTransactionsEachNearlyTimeOutFailsOnceTheWholeReques
     channel.onPoke = [&](const std::string&) { clock.SetTick(clock.TickMs() + 120000); };
     EXPECT_FALSE(RequestHour());
     EXPECT_TRUE(sb.Logged("ERROR (286): The request for this hour took longer than 600 seconds"));
+    EXPECT_TRUE(form.TimedOut());
     EXPECT_EQ(0, channel.writeCount);
     channel.onPoke = nullptr;
     EXPECT_TRUE(RequestHour());  // the next hour has its own bound
+}
+
+TEST_F(FrmDDETest, HistDataThatDoesNotAnswerOrAProgramThatIsEndingEndsTheRequestAtOnce) {
+    const Lines all = {"connect histdata|tagname", "DATADIR", "DBDIR", "DURATION", "INTERVAL", "TAGS", "TAGS1",
+                       "TAGS2", "STARTTIME", "STARTDATE", "FILENAME", "WRITEFILE", "?ERROR"};
+    struct Case {
+        bool hung;               // HistData's window takes no message
+        std::string timeOutOn;   // this item's transaction runs into the time-out
+        std::string endAfter;    // the program is asked to end once this item went out
+        size_t reached;          // how many of all reached HistData
+        size_t pauses;
+        std::string line;
+    };
+    const std::string timeout = "ERROR (286): Timeout occurred while waiting for DDE response";
+    const std::string stopped = "Request stopped: the program is ending";
+    const Case cases[] = {{true, "", "", 0, 0, "ERROR (286): HistData does not answer: its window takes no messages"},
+                          {false, "DBDIR", "", 2, 0, timeout},
+                          {false, "TAGS1", "", 6, 1, "Error: Unable to Poke tags"},
+                          {false, "ERROR", "", 12, 2, "Make Error (286): Timeout occurred while waiting for DDE response"},
+                          {false, "", "DURATION", 4, 0, stopped},
+                          {false, "", "INTERVAL", 5, 0, stopped},
+                          {false, "", "WRITEFILE", 12, 2, stopped}};
+    // Exit is posted during the transaction of endAfter, and seen once messages are dispatched.
+    bool posted = false, ending = false;
+    std::string endAfter;
+    channel.onPoke = [&](const std::string& item) { posted = posted || item == endAfter; };
+    host.onDispatch = [&] { ending = posted; };
+    form.SetStopCheck([&] { return ending; });
+    ASSERT_TRUE(form.Init());
+    form.SetStartDate(kHour);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line + " " + c.timeOutOn + c.endAfter);
+        const int logged = sb.CountLogged(c.line);
+        host.hung = c.hung;
+        channel.timeOutOn = {c.timeOutOn};
+        endAfter = c.endAfter;
+        channel.transcript.clear();
+        host.waits.clear();
+        EXPECT_FALSE(form.SendRequest());
+        Lines reached;
+        for (const std::string& t : channel.transcript) reached.push_back(t.substr(0, t.find('=')));
+        EXPECT_EQ(Lines(all.begin(), all.begin() + c.reached), reached);
+        EXPECT_EQ(c.pauses, host.waits.size());
+        EXPECT_EQ(c.endAfter.empty(), form.TimedOut());
+        EXPECT_EQ(logged + 1, sb.CountLogged(c.line));
+        EXPECT_TRUE(test::ReadFile(CsvPathOf("2009032514.CSV")).empty());
+        // The next hour starts afresh.
+        host.hung = posted = ending = false;
+        channel.timeOutOn.clear();
+        endAfter.clear();
+        EXPECT_TRUE(form.SendRequest());
+        EXPECT_FALSE(form.TimedOut());
+        fsys::DeleteFile(CsvPathOf("2009032514.CSV"));
+    }
 }
 
 TEST_F(FrmDDETest, FailsCleanlyAfterClearMemory) {

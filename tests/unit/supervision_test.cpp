@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstddef>
+
 #include "fake_dde.h"
 
 namespace hdq {
@@ -33,6 +36,37 @@ TEST_F(HistDataSupervision, StartsNothingWhenRunningAndStopsAtAProgramThatCannot
     EXPECT_TRUE(sb.LoggedStartingWith("ERROR (2): "));
     EXPECT_EQ(1, activity.CountOf("Unable to start/restart/communicate with HISTDATA.EXE, make sure configuration "
                                   "points to executable. \r\nIf HISTDATA.EXE is running, stop the program and restart it."));
+}
+
+TEST_F(HistDataSupervision, AfterAStartWaitsUpToHalfAMinuteForHistDataToTakeAConversation) {
+    struct Case {
+        int starts;       // needed before the window comes
+        int refused;      // initiates refused after that
+        bool ending;      // the program is asked to end
+        std::ptrdiff_t connects;  // initiates tried by Init and the request
+        bool requestOk;
+        std::string line;
+    };
+    const Case cases[] = {
+        {1, 3, false, 4 + 1, true, "HistData took a DDE conversation 900 ms after its window appeared"},
+        {1, 1000, false, 101 + 1, false, "HistData took no DDE conversation within 30 seconds of its window appearing"},
+        {1, 1000, true, 0, false, "Request stopped: the program is ending"},
+        // Running already: no wait, and the request meets the refusal itself.
+        {0, 1, false, 0 + 1, false, "Error: Unable to get handle to HistDate through DDE"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        const int logged = sb.CountLogged(c.line);
+        c.starts ? host.WindowAfterStarts(c.starts) : host.WindowPresent();
+        host.starts.clear();
+        channel.transcript.clear();
+        channel.refuseConnects = c.refused;
+        form.SetStopCheck([&] { return c.ending; });
+        EXPECT_EQ(c.requestOk, RequestHour());
+        EXPECT_EQ(c.connects, std::count_if(channel.transcript.begin(), channel.transcript.end(),
+                                            [](const std::string& t) { return t.rfind("connect ", 0) == 0; }));
+        EXPECT_EQ(logged + 1, sb.CountLogged(c.line));
+    }
 }
 
 TEST_F(HistDataSupervision, StopsAfterTenStartsWhenTheWindowNeverComes) {

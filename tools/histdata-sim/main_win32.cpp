@@ -18,6 +18,7 @@ struct App {
     HINSTANCE instance = nullptr;
     int show = SW_SHOWNORMAL;
     HWND window = nullptr;
+    histsim::DdeServer* dde = nullptr;
 };
 App g_app;
 
@@ -55,9 +56,21 @@ void CALLBACK EndOfLife(HWND, UINT, UINT_PTR id, DWORD) {
     PostQuitMessage(0);
 }
 
+void CALLBACK StartServiceLater(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    if (!g_app.dde->Start()) PostQuitMessage(1);
+}
+
+// A hung HistData: the thread takes no message any more, so its window and its DDE service
+// stay but answer nothing. Only the lifetime (or TerminateProcess) ends it.
+void Hang(DWORD startedTick, uint32_t lifetimeMs) {
+    while (lifetimeMs == 0 || GetTickCount() - startedTick < lifetimeMs) Sleep(100);
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+    const DWORD startedTick = GetTickCount();
     g_app.instance = instance;
     g_app.show = show;
     const std::string folder = ExeFolder();
@@ -74,7 +87,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     RegisterClassA(&wc);
 
     histsim::DdeServer dde(server);
-    if (!dde.Start()) return 1;
+    g_app.dde = &dde;
+    if (s.serviceDelayMs) {
+        SetTimer(nullptr, 0, s.serviceDelayMs, &StartServiceLater);
+    } else if (!dde.Start()) {
+        return 1;
+    }
 
     // A stand-in left behind by a failed test ends by itself.
     if (s.lifetimeMs) SetTimer(nullptr, 0, s.lifetimeMs, &EndOfLife);
@@ -90,6 +108,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
+        // After the dispatch: the answer that comes before the hang has gone out.
+        if (server.Hanging()) {
+            Hang(startedTick, s.lifetimeMs);
+            break;
+        }
     }
     // The window goes with the process; the DDE service is withdrawn by dde's destructor.
     return 0;

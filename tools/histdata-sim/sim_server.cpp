@@ -96,6 +96,10 @@ std::optional<std::string> SimServer::Request(const std::string& rawItem, bool* 
         answer = order_.fileName;
     }
     transcript_.Line("REQUEST " + item + " -> " + (answer ? *answer : std::string("(not processed)")));
+    if (item == "ERROR" && hangAfterAnswer_) {
+        hanging_ = true;
+        transcript_.Line("HANG");
+    }
     return answer;
 }
 
@@ -142,6 +146,7 @@ void SimServer::Write() {
     status_ = "None";
     ++files_;
     exitAfterAnswer_ = settings_.exitAfterFiles != 0 && files_ >= settings_.exitAfterFiles;
+    hangAfterAnswer_ = settings_.hangAfterFiles != 0 && files_ >= settings_.hangAfterFiles;
 }
 
 }  // namespace histsim

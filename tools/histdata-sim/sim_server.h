@@ -40,6 +40,8 @@ public:
     std::optional<std::string> Request(const std::string& item, bool* exitNow);
     // A transaction that is held back instead of being answered.
     void NoteHeld(const std::string& kind, const std::string& item, const std::string& value);
+    // True once the answer after which the stand-in hangs has been given.
+    bool Hanging() const { return hanging_; }
 
 private:
     void Write();
@@ -53,6 +55,8 @@ private:
     uint32_t pokes_ = 0;
     uint32_t files_ = 0;
     bool exitAfterAnswer_ = false;
+    bool hangAfterAnswer_ = false;
+    bool hanging_ = false;
     std::map<std::string, uint32_t> failedWrites_;  // per hour, yyyymmddhh
 };
 

@@ -100,6 +100,10 @@ SimSettings ParseSettings(const std::string& text) {
             s.exitAfterFiles = Number(value, 0);
         } else if (key == "FILE_DELAY_MS") {
             s.fileDelayMs = Number(value, 0);
+        } else if (key == "HANG_AFTER_FILES") {
+            s.hangAfterFiles = Number(value, 0);
+        } else if (key == "SERVICE_DELAY_MS") {
+            s.serviceDelayMs = Number(value, 0);
         }
     }
     return s;

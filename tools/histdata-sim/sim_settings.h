@@ -29,6 +29,8 @@ struct SimSettings {
     uint32_t failTimes = 1;             // FAIL_TIMES: how many write orders of each such hour fail
     uint32_t exitAfterFiles = 0;        // EXIT_AFTER_FILES (0: never)
     uint32_t fileDelayMs = 0;           // FILE_DELAY_MS: how long each write takes
+    uint32_t hangAfterFiles = 0;        // HANG_AFTER_FILES (0: never)
+    uint32_t serviceDelayMs = 0;        // SERVICE_DELAY_MS
 };
 
 // Parses the text of a settings file; unknown keys and malformed lines are ignored so that a
