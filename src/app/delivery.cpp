@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdint>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "app/globals.h"

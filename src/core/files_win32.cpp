@@ -91,12 +91,12 @@ std::optional<std::vector<std::string>> ListFiles(const std::string& pathPattern
         Fail(err, e);
         return std::nullopt;
     }
-    const DWORD kSkip = FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY |
-                        (hidden == Hidden::Skip ? FILE_ATTRIBUTE_HIDDEN : 0);
+    const DWORD skip = FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY |
+                       (hidden == Hidden::Skip ? FILE_ATTRIBUTE_HIDDEN : 0);
     do {
         // FindFirstFileA also matches 8.3 short names ("*.csv" finds "a.csv_old" as A~1.CSV);
         // checking the long name keeps the listing to what the pattern says.
-        if ((fd.dwFileAttributes & kSkip) == 0 && WildcardMatch(pattern, fd.cFileName)) {
+        if ((fd.dwFileAttributes & skip) == 0 && WildcardMatch(pattern, fd.cFileName)) {
             names.emplace_back(fd.cFileName);
         }
     } while (FindNextFileA(find.get(), &fd));

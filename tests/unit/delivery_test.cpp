@@ -8,21 +8,18 @@
 
 #include <filesystem>
 #include <functional>
-#include <string>
-#include <vector>
 
-#include "app/delivery.h"
 #include "core/files.h"
-#include "core/text.h"
 #include "fake_dde.h"
 
 namespace hdq {
 namespace {
 
 using Names = std::vector<std::string>;
+const std::string kHour = "2011032514.CSV";
 
 // A checked file where HistData writes.
-void Checked(const std::string& name, const std::string& content = "checked") {
+void Checked(const std::string& name, const std::string& content = "hour 14\r\n") {
     MakeFolders(HistDataFolder());
     test::WriteFile(HistDataFolder() + name, content);
 }
@@ -33,62 +30,56 @@ TEST(Delivery, PublishesTheHourWholeUnderItsOwnNameOrLeavesItInTheCacheAndNothin
         const char* out;
         const char* pattern;
         std::function<void(const std::string& out)> before;
-        const char* error;  // the failure's text after "(", "" for any
-        Names outFiles;     // none: the move fails
+        const char* error;  // after "(", for a move that fails
     };
-    const std::string hour = "2011032514.CSV";
     const Case cases[] = {
-        {"made the output folder", "new", "*.csv", nullptr, "", {hour}},
-        {"replaces an earlier copy of the hour", "out", "2011032514.CSV",
-         [&](const std::string& out) { test::WriteFile(out + hour, "old"); }, "", {hour}},
-        {"replaces a copy cut short by a kill", "out", "*.csv",
-         [&](const std::string& out) { test::WriteFile(out + "." + hour + ".part", "cut"); }, "", {hour}},
-        {"the final name is a folder, so the rename fails", "out", "*.csv",
-         [&](const std::string& out) { fsys::CreateFolder(out + hour); }, "", {}},
-        {"one folder level is made, not two", "missing\\deeper", "*.csv", nullptr, "", {}},
-        {"the hour's file is not there", "out", "2011032515.CSV", nullptr, "53) File not found: ", {}},
+        {"made the output folder", "new", "*.csv", nullptr, nullptr},
+        {"replaces an earlier copy", "out", kHour.c_str(), [](auto& out) { test::WriteFile(out + kHour, "old"); },
+         nullptr},
+        {"replaces a cut copy", "out", "*.csv", [](auto& out) { test::WriteFile(out + "." + kHour + ".part", "x"); },
+         nullptr},
+        {"the final name is a folder", "out", "*.csv", [](auto& out) { fsys::CreateFolder(out + kHour); }, ""},
+        {"one folder level is made, not two", "missing\\deeper", "*.csv", nullptr, ""},
+        {"the hour's file is not there", "out", "2011032515.CSV", nullptr, "53) File not found: "},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         test::AppSandbox sb;
-        test::RecordingActivityList activity;
-        SetActivityList(&activity);
         const std::string out = fsys::WithBackslash(sb / c.out);
         sb.Set("OUTPUT_FOLDER", out);
-        Checked(hour, "hour 14\r\n");
-        Checked("notes.txt", "stays");
+        Checked(kHour);
+        Checked("notes.txt");
         fsys::CreateFolder(sb / "out");
         if (c.before) c.before(out);
-        const bool published = !c.outFiles.empty();
 
-        EXPECT_EQ(published, MoveCSVFiles(c.pattern));
-        EXPECT_EQ(c.outFiles, test::FilesIn(out));
-        EXPECT_EQ(published ? "hour 14\r\n" : "", test::ReadFile(out + hour));
-        EXPECT_EQ(published ? Names{"notes.txt"} : (Names{hour, "notes.txt"}), test::FilesIn(sb / "cache"));
-        EXPECT_EQ(!published, activity.HasPrefix("Error: Unable to Move CSV Files: (" + std::string(c.error)));
+        EXPECT_EQ(!c.error, MoveCSVFiles(c.pattern));
+        EXPECT_EQ(c.error ? Names{} : Names{kHour}, test::FilesIn(out));
+        EXPECT_EQ(c.error ? "" : "hour 14\r\n", test::ReadFile(out + kHour));
+        EXPECT_EQ(c.error ? (Names{kHour, "notes.txt"}) : Names{"notes.txt"}, test::FilesIn(sb / "cache"));
+        const std::string error = std::string("Error: Unable to Move CSV Files: (") + (c.error ? c.error : "");
+        EXPECT_EQ(c.error != nullptr, sb.LoggedStartingWith(error));
     }
 }
 
-TEST(Delivery, CleanUpDeletesUncheckedFilesAndOurOwnCutCopiesButNothingExportedOrForeign) {
-    const Names foreign = {".201103251.CSV.part", ".2011032514.CSV.partial", ".notes.part", "2011032513.CSV",
-                           "x.2011032514.CSV.part"};
+TEST(Delivery, CleanUpDeletesUncheckedFilesAndOurOwnCutCopiesButNothingDeliveredOrForeign) {
+    const Names kept = {".201103251.CSV.part", ".2011032514.CSV.partial", ".notes.part", kHour,
+                        "x.2011032514.CSV.part"};
     for (bool cacheIsOutput : {false, true}) {
         SCOPED_TRACE(cacheIsOutput);
         test::AppSandbox sb;
-        test::RecordingActivityList activity;
-        SetActivityList(&activity);
         const std::string out = sb / (cacheIsOutput ? "cache\\" : "out\\");
         sb.Set("OUTPUT_FOLDER", out);
+        Checked(kHour);
+        EXPECT_TRUE(MoveCSVFiles(kHour));
         Checked("2011010100.CSV");
-        fsys::CreateFolder(sb / "out");
-        for (const std::string& name : foreign) test::WriteFile(out + name, "x");
-        test::WriteFile(out + ".2011032514.csv.part", "cut");
+        for (const std::string& name : kept) {
+            if (name != kHour) test::WriteFile(out + name, "x");
+        }
+        test::WriteFile(out + ".2011032513.csv.part", "cut");
 
         DeleteUncheckedCsvFiles();
-        EXPECT_EQ(foreign, test::FilesIn(out));
+        EXPECT_EQ(kept, test::FilesIn(out));
         EXPECT_EQ(Names{}, test::FilesIn(HistDataFolder()));
-        EXPECT_TRUE(activity.HasPrefix("Deleted unfinished copy from the output folder: " + out + ".2011032514"));
-        EXPECT_TRUE(activity.HasPrefix("Deleted unchecked file from the cache: " + HistDataFolder() + "2011010100"));
     }
 }
 
@@ -96,36 +87,20 @@ TEST(Delivery, OutputFolderThatIsTheCacheUnderAnotherSpellingHasHistDataWriteInt
     test::AppSandbox sb;
     MakeFolders(sb / "cache\\work");
     fsys::CreateFolder(sb / "out");
-    struct Case {
-        std::string out;
-        bool isCache;
-    };
-    std::vector<Case> cases = {{sb / "CACHE", true},     {"  " + sb / "Cache\\  ", true}, {sb / "cache\\.\\", true},
-                               {sb / "cache\\work\\..", true}, {sb / "out", false},     {sb / "cache\\work", false}};
+    std::vector<std::pair<std::string, bool>> cases = {
+        {sb / "CACHE", true},           {"  " + sb / "Cache\\  ", true}, {sb / "cache\\.\\", true},
+        {sb / "cache\\work\\..", true}, {sb / "out", false},            {sb / "cache\\work", false}};
 #ifdef _WIN32
     std::string shortName(MAX_PATH, '\0');
     shortName.resize(GetShortPathNameA((sb / "cache").c_str(), shortName.data(), MAX_PATH));
-    cases.push_back({shortName, true});
-    cases.push_back({sb / "cache.", true});
+    cases.insert(cases.end(), {{shortName, true}, {sb / "cache.", true}});
 #else
     std::filesystem::create_directory_symlink(test::HostPath(sb / "cache"), test::HostPath(sb / "link"));
     cases.push_back({sb / "link", true});
 #endif
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.out);
-        sb.Set("OUTPUT_FOLDER", c.out);
-        const std::string writes = sb.folder() + (c.isCache ? "\\cache\\work\\" : "\\cache\\");
-        EXPECT_EQ(writes, HistDataFolder());
-        EXPECT_EQ(writes, CurrentDdeSettings().cacheFolder);
-        // Natively a name in other letters is another folder, or none.
-        if (!c.isCache || !fsys::IsDirectory(Trim(c.out))) continue;
-        test::WriteFile(sb / "cache\\2011032513.CSV", "exported");
-        Checked("2011032514.CSV");
-        EXPECT_TRUE(MoveCSVFiles("2011032514.CSV"));
-        Checked("2011032515.CSV");
-        DeleteUncheckedCsvFiles();
-        EXPECT_EQ((Names{"2011032513.CSV", "2011032514.CSV"}), test::FilesIn(sb / "cache"));
-        EXPECT_EQ(Names{}, test::FilesIn(sb / "cache\\work"));
+    for (const auto& [out, isCache] : cases) {
+        sb.Set("OUTPUT_FOLDER", out);
+        EXPECT_EQ(sb.folder() + (isCache ? "\\cache\\work\\" : "\\cache\\"), CurrentDdeSettings().cacheFolder) << out;
     }
 }
 
