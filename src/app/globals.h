@@ -1,7 +1,9 @@
 #pragma once
 // Globals: the activity-log writer, hour truncation, conditional save of the configuration,
-// folder and file checks, temporary names, folder creation, the CSV move and the help page.
+// folder and file checks, temporary names, folder creation and the help page. The CSV move
+// lives in app/delivery.h, included here for the callers of old.
 #include <string>
+#include "app/delivery.h"
 #include "core/datetime.h"
 #include "core/file_checks.h"
 #include "histdata/dde_form.h"
@@ -20,13 +22,9 @@ bool ValidatePath(const std::string& path);
 bool DirectoryExists(const std::string& path);
 bool FileExists(const std::string& path);
 std::string MakeTempFileName(std::string& folder);  // "" on failure; an empty folder: the program's
-bool MoveCSVFiles(const std::string& pattern);
-// What one DDE request reads, from AppConfig as it stands now.
+// What one DDE request reads, from AppConfig as it stands now; HistData writes into
+// HistDataFolder().
 DdeSettings CurrentDdeSettings();
-// Deletes every CSV file in the cache folder: none of them has been checked (a file HistData
-// finished after a time-out, or one left by a crash), and HistData can make it again. Nothing
-// is deleted when the output folder is the cache folder itself: those are exported files.
-void DeleteUncheckedCsvFiles();
 bool OpenHelpTopic(const std::string& topic);       // Windows: HtmlHelpA; natively false
 // The window that owns the help viewer (the main window's HWND); nullptr for none.
 void SetHelpOwnerWindow(void* hwnd);

@@ -78,6 +78,13 @@ bool FileExists(const std::string& path, LogSink& log) {
 
 void MakeFolder(const std::string& path) { fsys::CreateFolder(WithoutTrailingBackslash(path)); }
 
+void MakeFolders(const std::string& path) {
+    const std::string folder = WithoutTrailingBackslash(path);
+    const std::string parent = fsys::FolderOf(folder);
+    if (!parent.empty() && !fsys::IsDirectory(parent)) MakeFolders(parent);
+    MakeFolder(folder);
+}
+
 ProgramFiles ProgramFiles::OfThisProgram() { return ProgramFiles{fsys::ProgramFolder(), fsys::ExeName()}; }
 
 }  // namespace hdq

@@ -18,6 +18,8 @@ bool FileExists(const std::string& path, LogSink& log);
 // Makes one folder level; an existing folder, or one that cannot be made, is for the caller's
 // next check to find.
 void MakeFolder(const std::string& path);
+// Makes every missing level of path, for a folder of the program's own below its folder.
+void MakeFolders(const std::string& path);
 
 // The files beside the executable, all named after it. Start-up makes the one of the running
 // program; tests make one over a folder of their own.

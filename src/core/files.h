@@ -28,11 +28,13 @@ struct OsError {
 
 namespace fsys {
 
-// Ordinary files (not hidden, not system, not folders; dot files count as hidden natively)
-// in folder matching a wildcard pattern, names only, in listing order.
+enum class Hidden { Skip, Include };
+// Ordinary files (not system, not folders; not hidden either unless asked for; dot files count
+// as hidden natively) in folder matching a wildcard pattern, names only, in listing order.
 // pathPattern is "folder\pattern"; a pattern without wildcards lists that file if it exists.
 // Returns nullopt and fills err when the folder cannot be listed.
-std::optional<std::vector<std::string>> ListFiles(const std::string& pathPattern, OsError* err = nullptr);
+std::optional<std::vector<std::string>> ListFiles(const std::string& pathPattern, OsError* err = nullptr,
+                                                  Hidden hidden = Hidden::Skip);
 // Folders in a folder, "." and ".." excluded.
 std::vector<std::string> ListFolders(const std::string& folder);
 
@@ -42,7 +44,19 @@ std::optional<DateTime> LastWriteTime(const std::string& path);    // local time
 bool SetLastWriteTime(const std::string& path, const DateTime& local);
 std::optional<uint64_t> FileSize(const std::string& path);
 bool DeleteFile(const std::string& path, OsError* err = nullptr);
-bool CopyFile(const std::string& from, const std::string& to, OsError* err = nullptr);  // replaces
+// Replaces to with a copy of from (last-write time kept) and flushes it to disk before it
+// returns, so that a rename after it never makes a name point at data still in a cache. A
+// failed copy may leave part of the file at to: the caller removes it.
+bool CopyFile(const std::string& from, const std::string& to, OsError* err = nullptr);
+// Renames in one step, replacing a file of the new name, and returns only when the rename is
+// on disk. Both names must be on one volume.
+bool Rename(const std::string& from, const std::string& to, OsError* err = nullptr);
+// The two paths name the same folder, however each is spelt (another drive letter, a share's
+// UNC path, an 8.3 name, ".\", a symbolic link). When either cannot be opened the answer is
+// SameFolderName's.
+bool SameFolder(const std::string& a, const std::string& b);
+// The paths' texts, trimmed and with a trailing backslash, are equal without regard to case.
+bool SameFolderName(const std::string& a, const std::string& b);
 bool CreateFolder(const std::string& path, OsError* err = nullptr);  // one level
 bool SetReadOnly(const std::string& path, bool readOnly);
 

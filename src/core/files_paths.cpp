@@ -1,6 +1,8 @@
 // Path text helpers shared by both builds: they only look at the text, never the disk.
 #include "core/files.h"
 
+#include "core/text.h"
+
 namespace hdq::fsys {
 
 std::string FolderOf(const std::string& path) {
@@ -13,6 +15,10 @@ std::string FolderOf(const std::string& path) {
 std::string WithBackslash(const std::string& folder) {
     if (!folder.empty() && folder.back() == '\\') return folder;
     return folder + "\\";
+}
+
+bool SameFolderName(const std::string& a, const std::string& b) {
+    return IEquals(WithBackslash(Trim(a)), WithBackslash(Trim(b)));
 }
 
 }  // namespace hdq::fsys

@@ -51,36 +51,52 @@ bool WriteFd(int fd, const std::string& content) {
     return true;
 }
 
-// One temporary name per target: a save killed half-way leaves at most this one file, which
-// the next save simply overwrites (one program per folder writes its files).
-std::string TempNameFor(const std::string& hostPath) { return hostPath + ".~tmp"; }
+// Windows refuses to write over or replace a read-only file, whoever asks; here root could.
+bool ReadOnly(const std::string& hostPath) {
+    struct stat st {};
+    return ::stat(hostPath.c_str(), &st) == 0 && S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR);
+}
 
-// Writes content to a fresh temporary file beside hostPath, flushed to disk, then renames it
-// over hostPath; the temporary file never outlives a failure.
-bool ReplaceWith(const std::string& hostPath, const std::string& content, mode_t mode, OsError* err) {
-    // Windows refuses to replace a read-only file, whoever asks; here root could.
-    struct stat target {};
-    if (::stat(hostPath.c_str(), &target) == 0 && !(target.st_mode & S_IWUSR)) return Fail(err, EACCES);
-    const std::string temp = TempNameFor(hostPath);
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
+// Replaces hostPath with content, flushed to disk before it returns.
+bool WriteFlushed(const std::string& hostPath, const std::string& content, mode_t mode, OsError* err) {
+    if (ReadOnly(hostPath)) return Fail(err, EACCES);
+    const int fd = ::open(hostPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
     if (fd < 0) return Fail(err);
     if (!WriteFd(fd, content) || ::fsync(fd) != 0) {
         const int e = errno;
         ::close(fd);
-        ::unlink(temp.c_str());
         return Fail(err, e);
     }
-    if (::close(fd) != 0 || ::rename(temp.c_str(), hostPath.c_str()) != 0) {
-        const int e = errno;
-        ::unlink(temp.c_str());
-        return Fail(err, e);
+    return ::close(fd) == 0 || Fail(err);
+}
+
+// The folder's own entry is flushed too, or a power cut can undo a rename that was reported.
+bool RenameHost(const std::string& from, const std::string& to, OsError* err) {
+    if (ReadOnly(to)) return Fail(err, EACCES);
+    if (::rename(from.c_str(), to.c_str()) != 0) return Fail(err);
+    const size_t slash = to.rfind('/');
+    const int dir = ::open(slash == std::string::npos ? "." : to.substr(0, slash + 1).c_str(), O_RDONLY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
     }
     return true;
 }
 
+// Writes content to a temporary file beside hostPath, flushed to disk, then renames it over
+// hostPath; the temporary file never outlives a failure. One temporary name per target: a
+// save killed half-way leaves at most this one file, which the next save simply overwrites
+// (one program per folder writes its files).
+bool ReplaceWith(const std::string& hostPath, const std::string& content, mode_t mode, OsError* err) {
+    const std::string temp = hostPath + ".~tmp";
+    if (WriteFlushed(temp, content, mode, err) && RenameHost(temp, hostPath, err)) return true;
+    ::unlink(temp.c_str());
+    return false;
+}
+
 }  // namespace
 
-std::optional<std::vector<std::string>> ListFiles(const std::string& pathPattern, OsError* err) {
+std::optional<std::vector<std::string>> ListFiles(const std::string& pathPattern, OsError* err, Hidden hidden) {
     const std::string host = Host(pathPattern);
     const size_t slash = host.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : host.substr(0, slash));
@@ -93,7 +109,7 @@ std::optional<std::vector<std::string>> ListFiles(const std::string& pathPattern
     std::vector<std::string> names;
     while (const dirent* e = ::readdir(dir)) {
         const std::string name = e->d_name;
-        if (name.empty() || name[0] == '.') continue;
+        if (name.empty() || name == "." || name == ".." || (name[0] == '.' && hidden == Hidden::Skip)) continue;
         struct stat st {};
         if (::stat((folder + "/" + name).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
         if (WildcardMatch(pattern, name)) names.push_back(name);
@@ -179,11 +195,21 @@ bool CopyFile(const std::string& from, const std::string& to, OsError* err) {
     auto content = ReadAll(from, err);
     if (!content) return false;
     const std::string dst = Host(to);
-    if (!ReplaceWith(dst, *content, st.st_mode & 0777, err)) return false;
+    if (!WriteFlushed(dst, *content, st.st_mode & 0777, err)) return false;
     // A Windows copy keeps the source's last-write time; retention and checks depend on it.
     timespec times[2] = {st.st_atim, st.st_mtim};
     ::utimensat(AT_FDCWD, dst.c_str(), times, 0);
     return true;
+}
+
+bool Rename(const std::string& from, const std::string& to, OsError* err) {
+    return RenameHost(Host(from), Host(to), err);
+}
+
+bool SameFolder(const std::string& a, const std::string& b) {
+    struct stat sa {}, sb {};
+    if (::stat(Host(a).c_str(), &sa) != 0 || ::stat(Host(b).c_str(), &sb) != 0) return SameFolderName(a, b);
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
 bool CreateFolder(const std::string& path, OsError* err) {

@@ -7,6 +7,7 @@
 #include "core/files.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "core/text.h"
 #include "win32/win32_handles.h"
@@ -33,15 +34,25 @@ UniqueFile OpenForAttributes(const std::string& path, DWORD access) {
                                   FILE_FLAG_BACKUP_SEMANTICS, nullptr));
 }
 
-bool WriteWhole(HANDLE h, const std::string& content) {
+bool WriteWhole(HANDLE h, const char* data, size_t size) {
     size_t done = 0;
-    while (done < content.size()) {
-        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(content.size() - done, 1u << 30));
+    while (done < size) {
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(size - done, 1u << 30));
         DWORD written = 0;
-        if (!WriteFile(h, content.data() + done, chunk, &written, nullptr) || written == 0) return false;
+        if (!WriteFile(h, data + done, chunk, &written, nullptr) || written == 0) return false;
         done += written;
     }
     return true;
+}
+
+bool WriteWhole(HANDLE h, const std::string& content) { return WriteWhole(h, content.data(), content.size()); }
+
+// The volume and the file's number on it: one folder has one identity under every spelling.
+std::optional<std::pair<DWORD, uint64_t>> IdentityOf(const std::string& path) {
+    UniqueFile file = OpenForAttributes(path, FILE_READ_ATTRIBUTES);
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!file || !GetFileInformationByHandle(file.get(), &info)) return std::nullopt;
+    return std::make_pair(info.dwVolumeSerialNumber, (uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow);
 }
 
 std::string ModulePath() {
@@ -67,7 +78,7 @@ std::string ModulePath() {
 
 }  // namespace
 
-std::optional<std::vector<std::string>> ListFiles(const std::string& pathPattern, OsError* err) {
+std::optional<std::vector<std::string>> ListFiles(const std::string& pathPattern, OsError* err, Hidden hidden) {
     const size_t slash = pathPattern.find_last_of("\\/");
     const std::string pattern = slash == std::string::npos ? pathPattern : pathPattern.substr(slash + 1);
     std::vector<std::string> names;
@@ -80,11 +91,12 @@ std::optional<std::vector<std::string>> ListFiles(const std::string& pathPattern
         Fail(err, e);
         return std::nullopt;
     }
-    constexpr DWORD kSkip = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
+    const DWORD skip = FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY |
+                       (hidden == Hidden::Skip ? FILE_ATTRIBUTE_HIDDEN : 0);
     do {
         // FindFirstFileA also matches 8.3 short names ("*.csv" finds "a.csv_old" as A~1.CSV);
         // checking the long name keeps the listing to what the pattern says.
-        if ((fd.dwFileAttributes & kSkip) == 0 && WildcardMatch(pattern, fd.cFileName)) {
+        if ((fd.dwFileAttributes & skip) == 0 && WildcardMatch(pattern, fd.cFileName)) {
             names.emplace_back(fd.cFileName);
         }
     } while (FindNextFileA(find.get(), &fd));
@@ -162,7 +174,34 @@ std::optional<uint64_t> FileSize(const std::string& path) {
 bool DeleteFile(const std::string& path, OsError* err) { return DeleteFileA(path.c_str()) || Fail(err); }
 
 bool CopyFile(const std::string& from, const std::string& to, OsError* err) {
-    return CopyFileA(from.c_str(), to.c_str(), FALSE) || Fail(err);
+    // Copied by hand rather than with CopyFileA, so that the handle that wrote is the one
+    // flushed: on a share the flush is what makes the server hold the data before the rename.
+    UniqueFile in(CreateFileA(from.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!in) return Fail(err);
+    UniqueFile out(CreateFileA(to.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!out) return Fail(err);
+    std::vector<char> buf(1 << 16);
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(in.get(), buf.data(), static_cast<DWORD>(buf.size()), &got, nullptr)) return Fail(err);
+        if (got == 0) break;
+        if (!WriteWhole(out.get(), buf.data(), got)) return Fail(err);
+    }
+    FILETIME written{};
+    if (GetFileTime(in.get(), nullptr, nullptr, &written)) SetFileTime(out.get(), nullptr, nullptr, &written);
+    return FlushFileBuffers(out.get()) || Fail(err);
+}
+
+bool Rename(const std::string& from, const std::string& to, OsError* err) {
+    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) || Fail(err);
+}
+
+bool SameFolder(const std::string& a, const std::string& b) {
+    const auto idA = IdentityOf(a);
+    const auto idB = IdentityOf(b);
+    if (!idA || !idB) return SameFolderName(a, b);
+    return *idA == *idB;
 }
 
 bool CreateFolder(const std::string& path, OsError* err) {
@@ -213,10 +252,9 @@ bool WriteAtomic(const std::string& path, const std::string& content, OsError* e
             return Fail(err, e);
         }
     }
-    if (!MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        const DWORD e = GetLastError();
+    if (!Rename(temp, path, err)) {
         DeleteFileA(temp.c_str());
-        return Fail(err, e);
+        return false;
     }
     return true;
 }

@@ -296,7 +296,7 @@ bool FrmDDE::MakeFiles() {
     std::string pendingText;
     try {
         Log("Start DDE MakeFiles ... ", 2);
-        if (!ValidatePath(cacheFolder_, log_)) MakeFolder(cacheFolder_);
+        if (!ValidatePath(cacheFolder_, log_)) MakeFolders(cacheFolder_);
         Poke("STARTTIME", startTimeText_);
         LogPoked("=+= poked: ");
         Poke("STARTDATE", startDate_ ? FormatPattern(*startDate_, "mm/dd/yyyy") : std::string());

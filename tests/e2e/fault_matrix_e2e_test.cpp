@@ -257,6 +257,18 @@ const std::vector<Row>& Rows() {
          .cache = {kLeftover},
          .lastRunMoves = true},
 
+        // An importer holds the hour's earlier copy open without delete sharing: the replacing
+        // rename fails, the hour stays in the cache, and nothing of the new copy is left.
+        {.name = "ServiceWithOutputFileHeldOpen", .service = true,
+         .beforeRun = [](Cell& c) {
+             WriteFile(c.Out() + "\\" + CsvName(c.hour), "older");
+             HoldOpen("out\\" + CsvName(c.hour), FILE_SHARE_READ)(c);
+         },
+         .lines = {"File to Copy: {out}\\{csv}", "Error: Unable to Move CSV Files: (", kNotMoved},
+         .out = {"{csv}"},
+         .cache = {"{csv}"},
+         .check = [](Cell& c) { EXPECT_EQ(std::vector<std::string>{CsvName(c.hour)}, FilesIn(c.Out())); }},
+
         // A failed hour is reported and skipped; LAST_RUN keeps it for the next service run.
         {.name = "ServiceWithFailedHour", .faults = "ERROR_ANSWER=Disk full", .service = true,
          .lines = {kNotMade, kHourFailed, "!Move CSV Files ... "}},

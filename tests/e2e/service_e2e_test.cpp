@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@
 #include "e2e_folder_win32.h"
 #include "platform/platform_res.h"
 #include "platform/systray_win32.h"
+#include "win32/win32_handles.h"
 
 namespace hdq::test {
 namespace {
@@ -29,6 +31,42 @@ std::vector<std::string> HoursUpTo(const DateTime& first, const std::string& las
     }
     return names;
 }
+
+// The actions a folder reported for each name, as an importer watching it is told; asked again
+// on every Poll, so nothing is lost between two looks. Poll is false once changes were lost.
+class FolderWatch {
+public:
+    explicit FolderWatch(const std::string& folder)
+        : dir_(CreateFileA(folder.c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr)) {
+        Ask();
+    }
+    ~FolderWatch() {
+        if (CancelIoEx(dir_.get(), &ov_)) GetOverlappedResult(dir_.get(), &ov_, &got_, TRUE);
+    }
+    bool Poll() {
+        if (!GetOverlappedResult(dir_.get(), &ov_, &got_, FALSE)) return GetLastError() == ERROR_IO_INCOMPLETE;
+        for (BYTE* at = buf_; got_ > 0; at += reinterpret_cast<FILE_NOTIFY_INFORMATION*>(at)->NextEntryOffset) {
+            const auto* n = reinterpret_cast<FILE_NOTIFY_INFORMATION*>(at);
+            actions[std::string(n->FileName, n->FileName + n->FileNameLength / sizeof(WCHAR))].insert(n->Action);
+            if (n->NextEntryOffset == 0) break;
+        }
+        return got_ > 0 && Ask();  // none: more changes than the buffer holds
+    }
+    std::map<std::string, std::set<DWORD>> actions;
+
+private:
+    bool Ask() {
+        constexpr DWORD kWhat = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_SIZE | FILE_NOTIFY_CHANGE_LAST_WRITE;
+        return ReadDirectoryChangesW(dir_.get(), buf_, sizeof buf_, FALSE, kWhat, nullptr, &ov_, nullptr);
+    }
+
+    win::UniqueFile dir_;
+    win::UniqueKernelHandle event_{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+    OVERLAPPED ov_{.hEvent = event_.get()};
+    alignas(DWORD) BYTE buf_[64 * 1024];
+    DWORD got_ = 0;
+};
 
 // A program folder holding a copy of the exe, its INI file and an output folder, next to a
 // private stand-in with a two-tag dictionary.
@@ -225,22 +263,40 @@ TEST_F(Installed, OutputShareThatComesAfterTheStartIsWaitedForAndTheServiceStart
     EXPECT_EQ(nullptr, FindTopWindowOfProcess(app.Id(), "Configuration", 0));
 }
 void Installed::ServiceRunOverThreeHours() {
+    // An importer takes every CSV file of the output folder once its name is there: each must
+    // come whole, by one rename from a name the importer does not read.
+    FolderWatch watch(program / "out");
+    bool complete = true;
     const DateTime hour = TruncateToHour(SystemNow());
     // The program's own step of 59 minutes, which lands in the first hour twice.
     ASSERT_NO_FATAL_FAILURE(
         LaunchAndTick({{"LAST_RUN", FormatGeneral(hour.AddSeconds(-3 * 3600))}, {"DDE_DURATION", "59m"}}));
-    ASSERT_TRUE(WaitForActivity(main, {"Processing Files completed upto: "}, 150000)) << Describe();
+    ASSERT_TRUE(WaitForActivity(main, {"Processing Files completed upto: "}, 150000, [&] { complete &= watch.Poll(); }))
+        << Describe();
     // Measured from LAST_RUN, so an hour that turns during the run only adds a file.
     const std::string lastRun = IniValue(Ini(), "LAST_RUN");
-    EXPECT_EQ(HoursUpTo(hour.AddSeconds(-3 * 3600), lastRun), CsvFilesIn(program / "out")) << Describe();
+    const std::vector<std::string> hours = HoursUpTo(hour.AddSeconds(-3 * 3600), lastRun);
+    EXPECT_EQ(hours, FilesIn(program / "out")) << Describe();
     EXPECT_LE(hour, *ParseDateTime(lastRun));
     EXPECT_EQ("RUNNING", Panels().at(0));
     std::map<std::string, int> orders;  // each hour's file is asked for once
     for (const std::string& line : standIn.Transcript()) orders[line] += line.rfind("POKE FILENAME=", 0) == 0;
     for (const auto& [line, n] : orders) EXPECT_GE(1, n) << line;
+    ASSERT_FALSE(hours.empty());
+    // The folder tells of a change a moment after it happened.
+    WaitUntil([&] { return !(complete &= watch.Poll()) || watch.actions.count(hours.back()); }, 10000);
+    ASSERT_TRUE(complete) << "the output folder's changes could not all be read";
+    for (const std::string& csv : hours) {
+        EXPECT_EQ(std::set<DWORD>{FILE_ACTION_RENAMED_NEW_NAME}, watch.actions[csv]) << csv;
+        EXPECT_EQ(1u, watch.actions.count("." + csv + ".part")) << csv;
+        // 59 minutes at one a minute, both ends included, after the header.
+        EXPECT_EQ(61u, ReadLines(program / ("out\\" + csv)).size()) << csv;
+    }
 }
 
-TEST_F(Installed, ServiceRunAtTheConfiguredMinuteExportsSinceLastRunAndSavesIt) { ServiceRunOverThreeHours(); }
+TEST_F(Installed, ServiceRunAtTheConfiguredMinuteExportsSinceLastRunEachHourWholeByOneRenameAndSavesIt) {
+    ServiceRunOverThreeHours();
+}
 
 #ifdef HDQ_OTHER_SIM_DIR
 // The real HistData is a 32-bit program: the 64-bit build talks DDE to a 32-bit stand-in and

@@ -105,7 +105,10 @@ bool ScriptedForm::SendRequest() {
         return false;
     }
     const std::string name = FormatPattern(hour, "yyyymmddhh") + ".CSV";
-    WriteFile(CacheFolder() + "\\" + name, "Date,Time,A\r\n03/25/2011,10:00:00,1\r\n");
+    // Where the request window would have HistData write: the cache, or its work folder.
+    const std::string folder = CurrentDdeSettings().cacheFolder;
+    MakeFolders(folder);
+    WriteFile(folder + name, "Date,Time,A\r\n03/25/2011,10:00:00,1\r\n");
     return true;
 }
 
@@ -174,6 +177,7 @@ const char* const DdeFormHarness::kGoodCsv =
 DdeFormHarness::DdeFormHarness() {
     WriteTagnameX(sb / "tagname.x", {{"A", "first"}, {"B", "second"}, {"C", "third"}});
     sb.Set("DDE_TAGNAME_FILE", sb / "tagname.x");
+    sb.Set("OUTPUT_FOLDER", sb / "out");  // HistData writes into the cache folder itself
     host.WindowPresent();
     channel.csvContents = {kGoodCsv};
     SetActivityList(&activity);

@@ -91,8 +91,8 @@ private:
     uint32_t lastStartTick_ = 0;
 };
 
-// The export cycle's request window: answers as told and leaves a small file in the cache
-// folder for each hour it makes. onRequest lets a test act inside the cycle, as a message
+// The export cycle's request window: answers as told and leaves a small file for each hour it
+// makes where HistData would write it. onRequest lets a test act inside the cycle, as a message
 // dispatched during one of the real window's waits would.
 class ScriptedForm : public DdeForm {
 public:

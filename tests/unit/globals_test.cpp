@@ -13,11 +13,6 @@ namespace {
 
 class Globals : public ::testing::Test {
 protected:
-    void PutInCache(const std::string& name, const std::string& content) {
-        fsys::CreateFolder(sb / "cache");
-        test::WriteFile(sb / "cache\\" + name, content);
-    }
-
     test::AppSandbox sb;
 };
 
@@ -31,37 +26,6 @@ TEST_F(Globals, ProbesAFolderWithoutTouchingAnEarlierTemporaryFile) {
     EXPECT_FALSE(ValidatePath(sb / "1.tmp"));
     EXPECT_TRUE(sb.Logged("ERROR: Path " + (sb / "1.tmp") + " does not exist"));
     EXPECT_FALSE(sb.LoggedStartingWith("ERROR ("));
-}
-
-TEST_F(Globals, MovesTheHourlyFilesIntoANewOutputFolderReplacingAnEarlierFileOfTheSameHour) {
-    PutInCache("2011032514.CSV", "hour 14");
-    PutInCache("notes.txt", "stays");
-    sb.Set("OUTPUT_FOLDER", sb / "out");
-    ASSERT_TRUE(MoveCSVFiles("*.csv"));
-    EXPECT_EQ("hour 14", test::ReadFile(sb / "out\\2011032514.CSV"));
-    EXPECT_FALSE(fsys::Exists(sb / "cache\\2011032514.CSV"));
-
-    PutInCache("2011032514.CSV", "new");
-    sb.Set("OUTPUT_FOLDER", sb / "out\\");
-    ASSERT_TRUE(MoveCSVFiles("*.csv"));
-    EXPECT_EQ(std::vector<std::string>{"2011032514.CSV"}, test::FilesIn(sb / "out"));
-    EXPECT_EQ("new", test::ReadFile(sb / "out\\2011032514.CSV"));
-    EXPECT_EQ(std::vector<std::string>{"notes.txt"}, test::FilesIn(sb / "cache"));
-}
-
-TEST_F(Globals, KeepsTheCacheFileWhenItsCopyFailsOrWouldLandOnItself) {
-    PutInCache("2011032514.CSV", "only copy");
-    for (const std::string& out : {sb / "CACHE", sb / "Cache\\", "  " + sb / "cache  "}) {
-        sb.Set("OUTPUT_FOLDER", out);
-        EXPECT_TRUE(MoveCSVFiles("*.csv")) << out;
-        EXPECT_EQ("only copy", test::ReadFile(sb / "cache\\2011032514.CSV")) << out;
-    }
-    EXPECT_FALSE(sb.Logged("Move CSV Files ... end"));
-
-    sb.Set("OUTPUT_FOLDER", sb / "missing\\deeper");  // one level is made, not two
-    EXPECT_FALSE(MoveCSVFiles("*.csv"));
-    EXPECT_EQ("only copy", test::ReadFile(sb / "cache\\2011032514.CSV"));
-    EXPECT_TRUE(sb.LoggedStartingWith("Error: Unable to Move CSV Files: ("));
 }
 
 TEST(MsgWaitClock, CountsDownUntilTheIntervalHasPassedEvenAcrossAWrapOfTheTickCounter) {
