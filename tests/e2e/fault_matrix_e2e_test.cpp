@@ -269,10 +269,6 @@ const std::vector<Row>& Rows() {
          .cache = {"{csv}"},
          .check = [](Cell& c) { EXPECT_EQ(std::vector<std::string>{CsvName(c.hour)}, FilesIn(c.Out())); }},
 
-        // A failed hour is reported and skipped; LAST_RUN keeps it for the next service run.
-        {.name = "ServiceWithFailedHour", .faults = "ERROR_ANSWER=Disk full", .service = true,
-         .lines = {kNotMade, kHourFailed, "!Move CSV Files ... "}},
-
         // The hour is delivered, but the new LAST_RUN cannot be stored while another program
         // (an editor, a backup) holds the INI file without sharing deletion: the file on disk
         // stays whole and as it was. (A read-only attribute alone is not enforced under Wine

@@ -92,38 +92,6 @@ TEST_F(ExportCycleTest, AsksForEachHourOnceWhateverTheStepAndCountsTheHoursLeft)
     EXPECT_EQ(72u, hours.size());
 }
 
-TEST_F(ExportCycleTest, ServiceRunMovesLastRunHourByHourAndListsAFailedHourOnceALaterOneIsSaved) {
-    sb.Set("LAST_RUN", FormatGeneral(At(10)));
-    cycle.ServiceRunning = true;
-    cycle.RangeStart = FormatGeneral(At(10));
-    cycle.RangeEnd = At(14);
-    form.failHour[At(11)] = 1;
-    std::vector<std::string> saved;  // LAST_RUN on disk and the retry file, after each hour
-    cycle.OnHourStep = [&](HourStep step, const DateTime&) {
-        if (step == HourStep::Saved) saved.push_back(test::IniValue(sb / "test.ini", "LAST_RUN") + "|" + RetryFileText());
-    };
-    EXPECT_TRUE(cycle.ProcessHistFiles());
-    const std::string listed11 = "2011-03-25 11:00:00,2011-03-25 14:05:09\r\n";
-    EXPECT_EQ((std::vector<std::string>{"2011-03-25 11:00:00|", "2011-03-25 13:00:00|" + listed11,
-                                        "2011-03-25 14:00:00|" + listed11}),
-              saved);
-    EXPECT_TRUE(activity.HasPrefix("1 hour(s) wait for retry, the oldest 2011-03-25 11:00:00"));
-
-    // The next cycle asks for the new hour, then the listed one; the list empties.
-    ExportCycle next{form};
-    next.ServiceRunning = true;
-    next.RangeStart = AppConfig().item("LAST_RUN");
-    next.RangeEnd = At(15);
-    form.starts.clear();
-    EXPECT_TRUE(next.ProcessHistFiles());
-    EXPECT_EQ((std::vector<DateTime>{At(14), At(11)}), form.starts);  // new hours first
-    EXPECT_EQ("", RetryFileText());
-    EXPECT_EQ(FormatGeneral(At(15)), AppConfig().item("LAST_RUN"));
-    EXPECT_EQ((std::vector<std::string>{"2011032510.CSV", "2011032511.CSV", "2011032512.CSV", "2011032513.CSV",
-                                        "2011032514.CSV"}),
-              test::FilesIn(sb / "out"));
-}
-
 TEST_F(ExportCycleTest, HourWithoutHistoryCountsAsDoneAndAManualRunTakesAListedHourOffTheList) {
     test::WriteFile(RetryFile(), "2011-03-25 10:00:00,2011-03-25 11:05:00\r\n2011-03-25 12:00:00,2011-03-25 13:05:00\r\n");
     form.emptyHours = {At(10)};
@@ -222,10 +190,13 @@ TEST_F(ExportCycleTest, LastRunNeverPassesFailedHoursUntilTheRetryFileHoldsThemA
     EXPECT_EQ((std::vector<DateTime>{At(10), At(11), At(12)}), form.starts);
     EXPECT_EQ("2011-03-25 13:00:00", SavedLastRun());
     EXPECT_EQ("2011-03-25 10:00:00,2011-03-25 14:05:09\r\n2011-03-25 11:00:00,2011-03-25 14:05:09\r\n", RetryFileText());
+    EXPECT_TRUE(activity.HasPrefix("2 hour(s) wait for retry, the oldest 2011-03-25 10:00:00"));
     form.starts.clear();
     EXPECT_TRUE(RunService(At(14)));
-    EXPECT_EQ((std::vector<DateTime>{At(13), At(10), At(11)}), form.starts);
+    EXPECT_EQ((std::vector<DateTime>{At(13), At(10), At(11)}), form.starts);  // new hours first
     EXPECT_EQ("", RetryFileText());
+    EXPECT_EQ((std::vector<std::string>{"2011032510.CSV", "2011032511.CSV", "2011032512.CSV", "2011032513.CSV"}),
+              test::FilesIn(sb / "out"));
 }
 
 TEST_F(ExportCycleTest, ListedHourAtLastRunIsAskedForOnce) {

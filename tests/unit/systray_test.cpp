@@ -16,21 +16,5 @@ TEST(TrayTip, PadsAShortTextWithATerminatorAndBlanksAndCutsALongOneSoItStaysTerm
     }
 }
 
-TEST(TrayMenu, OffersRestoreOrMinimizeFromTheOwnersVisibilityAndState) {
-    struct Case {
-        bool visible;
-        int state;
-        bool restore, minimize;
-    };
-    const Case cases[] = {{false, kStateNormal, true, false},   {true, kStateNormal, false, true},
-                          {true, kStateMaximized, false, true}, {true, kStateMinimized, true, false},
-                          {true, 7, true, true}};
-    for (const Case& c : cases) {
-        const TrayMenuState s = MenuStateFor(c.visible, c.state);
-        EXPECT_EQ(c.restore, s.restoreEnabled) << c.visible << " " << c.state;
-        EXPECT_EQ(c.minimize, s.minimizeEnabled) << c.visible << " " << c.state;
-    }
-}
-
 }  // namespace
 }  // namespace hdq

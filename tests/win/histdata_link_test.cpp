@@ -76,42 +76,6 @@ TEST_F(DdeChannelTest, UnansweredRequestTimesOutWith286AndTheLateAnswerIsNotTake
     EXPECT_EQ("REQUEST ERROR -> None", transcript[transcript.size() - 3]);
 }
 
-TEST_F(DdeChannelTest, StandInStepsThroughSpansUpToSixWeeksAndRefusesUnknownTagsAndImpossibleSpans) {
-    // start, duration, interval, the lines written and how the last line starts
-    const std::tuple<const char*, const char*, const char*, size_t, const char*> spans[] = {
-        {"14:00:00", "2m", "0.5m", 6, "03/25/2009,14:02:00,"},
-        {"23:00:00", "1h", "30m", 4, "03/26/2009,00:00:00,"},
-        {"14:00:00", "6w", "1w", 8, "05/06/2009,14:00:00,"},
-    };
-    const std::string csv = sim_.Path("2009032514.CSV");
-    StartStandIn("");
-    Connect();
-    for (const auto& [start, duration, interval, count, lastLine] : spans) {
-        SCOPED_TRACE(duration);
-        PokeHour(csv, start, duration, interval);
-        ASSERT_EQ("None", Request("ERROR"));
-        const auto lines = test::ReadLines(csv);
-        ASSERT_EQ(count, lines.size());
-        EXPECT_EQ("$Date,$Time,A,B,C", lines[0]);
-        EXPECT_EQ(0u, lines.back().rfind(lastLine, 0)) << lines.back();
-    }
-
-    ASSERT_TRUE(DeleteFileA(csv.c_str()));
-    Poke("TAGS2", "FOO");
-    Poke("WRITEFILE", "1");
-    EXPECT_EQ("Tag FOO not found in dictionary", Request("ERROR"));
-    Poke("TAGS2", "C");
-    // No unit, an unknown unit, a zero step, or more than six weeks.
-    for (const auto& [duration, interval] : {std::pair{"7w", "1m"}, {"43d", "1m"}, {"abc", "1m"}, {"59", "1m"},
-                                             {"5m", "0s"}, {"5m", "1x"}}) {
-        Poke("DURATION", duration);
-        Poke("INTERVAL", interval);
-        Poke("WRITEFILE", "1");
-        EXPECT_NE("None", Request("ERROR")) << duration << " / " << interval;
-    }
-    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(csv.c_str()));
-}
-
 int timerCalls = 0;
 void CALLBACK CountTimer(HWND, UINT, UINT_PTR id, DWORD) {
     ++timerCalls;

@@ -53,12 +53,6 @@ struct TestStartupFolders : StartupFolders {
     std::string CurrentUser(HWND) const override { return own; }
 };
 
-// A key pressed in control `id`, handled as the dialog's message loop handles it.
-void Key(HWND dlg, int id, WPARAM key) {
-    MSG msg{GetDlgItem(dlg, id), WM_KEYDOWN, key, 0, 0, {}};
-    EXPECT_TRUE(IsDialogMessageA(dlg, &msg));
-}
-
 class SettingsDialogTest : public ::testing::Test {
 protected:
     SettingsDialogTest() {
@@ -251,39 +245,6 @@ TEST_F(SettingsDialogTest, AStartupFolderThatCannotBeWrittenIsReportedAndTheOwnF
         EXPECT_EQ(0u, activity.lines[0].rfind(c.allUsers.empty() ? "Error: Unable" : "ERROR (", 0)) << activity.lines[0];
     }
     CoUninitialize();
-}
-
-TEST_F(SettingsDialogTest, EnterPressesTheDefaultButtonAndEscapeCloses) {
-    sb.Set("MINUTES_AFTER_HOUR", "15");
-    sb.Set("KEEP_LOGS_FOR", "30");
-    ASSERT_TRUE(AppConfig().SaveConfig());
-    LoadTags({"FT101"}, {});
-    const struct {
-        HWND dlg;
-        int field;
-        std::string shown;  // the box Enter leads to, "" for none
-    } cases[] = {
-        {Open(std::make_unique<CustomConfigDialog>(), IDD_CustomConfig), IDC_txtDDE_LinkTopic, "Saved successfully"},
-        {Open(std::make_unique<CustomAdvConfigDialog>(startup), IDD_CustomAdvConfig), IDC_txtMinutes,
-         "Saved successfully"},
-        {Open(std::make_unique<SelectTagsDialog>(selection), IDD_frmSelectTags), IDC_txtFilter, ""},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(test::WindowText(c.dlg));
-        ShowWindow(c.dlg, SW_SHOWNA);
-        shower.prompts.clear();
-        if (c.field == IDC_txtFilter) {
-            SendMessageA(GetDlgItem(c.dlg, IDC_lstAllTags), LB_SETSEL, TRUE, 0);
-            Press(c.dlg, IDC_btnAddTag);
-        }
-        Key(c.dlg, c.field, VK_RETURN);
-        EXPECT_EQ(c.shown.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.shown}, shower.prompts);
-        EXPECT_EQ(c.shown.empty(), !IsWindowVisible(c.dlg));  // OK closes the tag selection
-        ShowWindow(c.dlg, SW_SHOWNA);
-        Key(c.dlg, c.field, VK_ESCAPE);
-        EXPECT_FALSE(IsWindowVisible(c.dlg));
-    }
-    EXPECT_EQ(1, chosen.Count());  // Enter was OK: the choice was kept, Escape after it undid nothing
 }
 
 TEST_F(SettingsDialogTest, TheFilterBoxNarrowsTheListAndTheCountFollowsTheChoice) {
