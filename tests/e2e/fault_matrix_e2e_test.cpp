@@ -35,6 +35,8 @@ const std::string kNotMoved = "!" + kMoved;
 const std::string kNoConnection = "Unable to initialize connection with HistData thru DDE at this time";
 const std::string kCompleted = "Processing Files completed upto: 2011-03-25 09:00:00";
 const std::string kLeftover = "2011010100.CSV";
+// A manual run's failed hour waits on the retry list.
+const std::string kListed = "1 of 1 hour(s) failed and wait for retry: {hour}";
 
 struct Cell;
 using Hook = std::function<void(Cell&)>;
@@ -234,7 +236,8 @@ const std::vector<Row>& Rows() {
         {.name = "WriteOrderHeldPastTheTimeOut", .faults = "HOLD_ITEM=WRITEFILE\r\nHOLD_MS=5000",
          .ini = {{"DDE_TIMEOUT", "20"}},
          .lines = {"=+= Poking: WRITEFILE, 1", kMakeFailed, "Make Error (", kNotMade, kHourFailed,
-                   "!=+= poked writefile command", kNotSubmitted},
+                   "!=+= poked writefile command", kNotSubmitted, kListed},
+         .result = false,
          .cache = {"{csv}"},
          .check = [](Cell& c) {
              const std::string late = c.Cache() + "\\" + CsvName(c.hour);
@@ -244,7 +247,8 @@ const std::vector<Row>& Rows() {
         // Two tags: the fifth poke is TAGS, so HistData is gone before TAGS1.
         {.name = "HistDataEndsDuringTheTagList", .faults = "EXIT_AFTER_POKES=5",
          .lines = {"=+= Poked: TAGS, $date,$time,TANK_LEVEL,+", "ERROR (", "Error: Unable to Poke tags", kHourFailed,
-                   "!=+= Poked: TAGS1, ", "!Start DDE MakeFiles ... ", kNotSubmitted}},
+                   "!=+= Poked: TAGS1, ", "!Start DDE MakeFiles ... ", kNotSubmitted, kListed},
+         .result = false},
 
         // A file nobody checked (left by a crash) is never delivered; held open by another
         // program it cannot even be deleted, and the hour's own file still goes out.
