@@ -214,23 +214,6 @@ Hook HoldOpen(const std::string& name, DWORD share) {
 
 const std::vector<Row>& Rows() {
     static const std::vector<Row> rows = {
-        // The request session's exchange, item by item, as HistData saw it.
-        {.name = "NoFault",
-         .lines = {"Processing Data for {hour}", "Created CSV file for: {start}", kMoved, kSubmitted, kCompleted},
-         .out = {"{csv}"},
-         .check = [](Cell& c) {
-             std::vector<std::string> t = c.standIn.Transcript();
-             ASSERT_FALSE(t.empty());
-             EXPECT_EQ(0u, t[0].rfind("CONNECT FAULT", 0)) << t[0];
-             t.erase(t.begin());
-             const std::vector<std::string> expected = {
-                 "POKE DATADIR=" + c.standIn.folder(), "POKE DBDIR=" + c.standIn.folder(), "POKE DURATION=60m",
-                 "POKE INTERVAL=1m", "POKE TAGS=$date,$time,TANK_LEVEL,+", "POKE TAGS1=PUMP_FLOW",
-                 "POKE STARTTIME=08:00:00", "POKE STARTDATE=03/25/2011",
-                 "POKE FILENAME=" + c.Cache() + "\\" + CsvName(c.hour), "POKE WRITEFILE=1", "REQUEST ERROR -> None"};
-             EXPECT_EQ(expected, t);
-         }},
-
         // HistData writes the file after the program has given the hour up: it stays in the cache
         // until the next request deletes it unchecked.
         {.name = "WriteOrderHeldPastTheTimeOut", .faults = "HOLD_ITEM=WRITEFILE\r\nHOLD_MS=5000",

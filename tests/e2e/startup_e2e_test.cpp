@@ -8,8 +8,6 @@
 #include <vector>
 
 #include "driver_win32.h"
-#include "platform/platform_res.h"
-#include "win32/win32_handles.h"
 #include "test_support.h"
 
 namespace hdq {
@@ -68,26 +66,6 @@ TEST(StartupEndToEnd, RefusesAnIniFileItCannotReadAndCreatesAMissingOneWithItsSe
     const std::regex environment(R"(Running on Windows NT \d+\.\d+\.\d+, IP Address = [0-9.]*, )"
                                  R"(Workstation = .+, Network User = .*)");
     EXPECT_TRUE(std::regex_match(messages[4], environment)) << messages[4];
-}
-
-TEST(StartupEndToEnd, TheProgramCarriesItsManifestAndTheThreeTrayPictures) {
-    win::UniqueModule exe(LoadLibraryExA(test::BuiltExe().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
-    ASSERT_TRUE(exe) << test::BuiltExe();
-    // Without the manifest the dialogs fall back to version 5 of the common controls.
-    HRSRC found = FindResourceA(exe.get(), MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
-    ASSERT_NE(nullptr, found) << "no manifest";
-    const std::string manifest(static_cast<const char*>(LockResource(LoadResource(exe.get(), found))),
-                               SizeofResource(exe.get(), found));
-    // Without the Windows 10 entry the log's environment line would say 6.2 on Windows 10.
-    for (const char* part : {"Microsoft.Windows.Common-Controls", "asInvoker", "PerMonitorV2",
-                             "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a"}) {
-        EXPECT_NE(std::string::npos, manifest.find(part)) << part;
-    }
-    for (int icon : {IDI_APP, IDI_Flash1, IDI_Flash2, IDI_Flash3}) {
-        HICON picture = static_cast<HICON>(LoadImageA(exe.get(), MAKEINTRESOURCEA(icon), IMAGE_ICON, 16, 16, 0));
-        EXPECT_NE(nullptr, picture) << icon;
-        if (picture) DestroyIcon(picture);
-    }
 }
 
 }  // namespace
