@@ -95,6 +95,8 @@ StartOutcome ServiceController::Start() {
         view_.AskForSettings();
         return StartOutcome::AskOperator;
     }
+    // What a kill left half done: unchecked files in the cache, a cut copy in the output folder.
+    DeleteUncheckedCsvFiles();
     const std::string missing = Unreachable();
     if (missing.empty()) {
         SetServiceMode(ServiceMode::Running);

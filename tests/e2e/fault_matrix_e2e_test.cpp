@@ -262,9 +262,11 @@ const std::vector<Row>& Rows() {
         // for a replacing rename by root.)
         {.name = "ServiceWithIniHeldOpen", .service = true,
          .beforeRun = HoldOpen("HistDataToQorp.ini", FILE_SHARE_READ | FILE_SHARE_WRITE),
-         .lines = {kMoved, "SaveINI() failed in VRXConfiguration.SaveConfig().", kSubmitted},
+         .lines = {kMoved, "SaveINI() failed in VRXConfiguration.SaveConfig().", kSubmitted,
+                   "Error: Unable to save LAST_RUN to "},
          .out = {"{csv}"},
          .check = [](Cell& c) {
+             EXPECT_NE(std::string::npos, ReadFile(c.program / "HistDataToQorp.status").find("Trouble=LAST_RUN not saved"));
              c.held.reset();
              EXPECT_EQ(c.iniBefore, ReadFile(c.Ini()));
              for (const std::string& f : FilesIn(c.program.path())) EXPECT_EQ(std::string::npos, f.find("tmp")) << f;
