@@ -192,14 +192,20 @@ const RetryList& ExportCycle::Retries() {
 }
 
 bool ExportCycle::SaveRetries() {
-    // A list that cannot be saved is kept in memory; LAST_RUN waits (RecordServiceHour).
-    retriesUnsaved_ = !retries_->Save();
-    if (retriesUnsaved_) LogActivity("Error: Unable to save the list of hours to retry: " + RetryFile(), 0);
-    return !retriesUnsaved_;
+    // A list that cannot be saved is kept in memory; LAST_RUN waits while it holds hours the
+    // file lacks (RecordServiceHour). Said once, not at every hour.
+    const bool saved = retries_->Save();
+    if (!saved && !retriesUnsaved_) {
+        LogActivity("Error: Unable to save the list of hours to retry: " + RetryFile(), 0);
+    }
+    retriesUnsaved_ = !saved;
+    if (saved) addsUnsaved_ = false;
+    return saved;
 }
 
 void ExportCycle::ListFailedHour(const DateTime& hour) {
-    if (retries_->Add(hour, AppClock().Now()) || retriesUnsaved_) SaveRetries();
+    addsUnsaved_ |= retries_->Add(hour, AppClock().Now());
+    if (addsUnsaved_) SaveRetries();
 }
 
 std::string ExportCycle::Trouble() const {
@@ -277,10 +283,10 @@ void ExportCycle::RecordServiceHour(const DateTime& hour) {
     const auto before = failedHours_.lower_bound(next);
     bool listed = false;
     for (auto it = failedHours_.begin(); it != before; ++it) listed |= retries_->Add(*it, AppClock().Now());
+    addsUnsaved_ |= listed;
     // Moving LAST_RUN past a failed hour that is not on the list on disk could lose it at the
-    // next kill; LAST_RUN waits for a save that works. The failed hours stay in memory, so
-    // the next good hour lists them again.
-    if ((listed || retriesUnsaved_) && !SaveRetries()) return;
+    // next kill; LAST_RUN waits for a save that works.
+    if (addsUnsaved_ && !SaveRetries()) return;
     failedHours_.erase(failedHours_.begin(), before);
     if (listed) Step(HourStep::Listed, hour);
     lastRun_ = next;

@@ -93,7 +93,8 @@ private:
     bool running_ = false;
     std::optional<RetryList> retries_;
     std::string retryReadError_;  // why the retry file cannot be read, "" when it can
-    bool retriesUnsaved_ = false;  // the list in memory holds hours the file lacks
+    bool retriesUnsaved_ = false;  // the last save of the list failed
+    bool addsUnsaved_ = false;     // the list in memory holds hours the file lacks
     bool lastRunUnsaved_ = false;
     bool histDataHung_ = false;
     bool clockStepped_ = false;
