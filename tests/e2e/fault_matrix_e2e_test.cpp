@@ -236,8 +236,11 @@ const std::vector<Row>& Rows() {
         // A file nobody checked (left by a crash) is never delivered; held open by another
         // program it cannot even be deleted, and the hour's own file still goes out.
         {.name = "ServiceWithUncheckedCacheFileLocked", .service = true,
-         .beforeStart = LeaveAnUncheckedFileInTheCache,
-         .beforeRun = HoldOpen("cache\\" + kLeftover, FILE_SHARE_READ),
+         .beforeStart =
+             [](Cell& c) {
+                 LeaveAnUncheckedFileInTheCache(c);
+                 HoldOpen("cache\\" + kLeftover, FILE_SHARE_READ)(c);  // before start-up's clean-up
+             },
          .lines = {"Error: Unable to delete unchecked file {cache}\\" + kLeftover, kMoved, kSubmitted,
                    "!File to Copy: {out}\\" + kLeftover},
          .out = {"{csv}"},

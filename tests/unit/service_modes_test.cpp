@@ -8,6 +8,7 @@
 #include "app/globals.h"
 #include "app/service_modes.h"
 #include "app/shared.h"
+#include "core/files.h"
 #include "fake_dde.h"
 
 namespace hdq {
@@ -165,9 +166,12 @@ TEST_F(Service, StartRunsAsksAtOnceForAnEmptyKeyAndWaitsForAFolderThatComesLateH
             box.Set(key, value);
         }
         c.set(box);
+        const std::string cut = box / "out\\.2011032514.CSV.part";  // a kill's half-made copy
+        test::WriteFile(cut, "cut");
         RecordingView v;
         ServiceController s{cycle, v};
         EXPECT_EQ(c.outcome, s.Start());
+        EXPECT_EQ(c.outcome != StartOutcome::Running, fsys::Exists(cut));
         EXPECT_EQ(c.outcome == StartOutcome::Running, s.ServiceRunning());
         EXPECT_EQ(c.outcome == StartOutcome::AskOperator, v.asked == 1);
         if (c.outcome != StartOutcome::Waiting) continue;
