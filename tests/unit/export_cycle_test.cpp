@@ -353,16 +353,5 @@ TEST_F(ExportCycleTest, DurationBelowOneMinuteOrMissingEndsTheCycleBeforeAnyRequ
     EXPECT_EQ(0, finished);
 }
 
-TEST_F(ExportCycleTest, CycleStartedInsideARequestIsRefusedAndTheRunningOneCarriesOn) {
-    std::vector<bool> nested;
-    form.onRequest = [&](int) { nested.push_back(cycle.ProcessHistFiles()); };
-    EXPECT_TRUE(cycle.ProcessHistFiles());
-    EXPECT_EQ((std::vector<bool>{false, false}), nested);
-    EXPECT_EQ(2, activity.CountOf("Export already running; request ignored"));
-    EXPECT_EQ(1, form.inits);
-    form.onRequest = nullptr;
-    EXPECT_TRUE(cycle.ProcessHistFiles());  // free again afterwards
-}
-
 }  // namespace
 }  // namespace hdq

@@ -126,7 +126,6 @@ TEST_F(FrmDDETest, HistDataThatDoesNotAnswerOrAProgramThatIsEndingEndsTheRequest
                           {false, "TAGS1", "", 6, 1, "Error: Unable to Poke tags"},
                           {false, "ERROR", "", 12, 2, "Make Error (286): Timeout occurred while waiting for DDE response"},
                           {false, "", "DURATION", 4, 0, stopped},
-                          {false, "", "INTERVAL", 5, 0, stopped},
                           {false, "", "WRITEFILE", 12, 2, stopped}};
     // Exit is posted during the transaction of endAfter, and seen once messages are dispatched.
     bool posted = false, ending = false;

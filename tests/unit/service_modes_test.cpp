@@ -76,16 +76,6 @@ TEST_F(Service, ModesSetTimerCaptionPanelAndPictureAndPauseTogglesBetweenRunning
     EXPECT_EQ("off|RUN|MANUAL MODE|2", view.State());
 }
 
-TEST_F(Service, RefusesToRunWithAnIncompleteConfigurationButAlwaysPauses) {
-    sb.Set("OUTPUT_FOLDER", sb / "missing");
-    service.SetServiceMode(ServiceMode::Running);
-    service.SetServiceMode(ServiceMode::Manual);
-    EXPECT_EQ("off|Pause Service||0", view.State());
-    EXPECT_EQ(2, list.CountOf(kNotConfiguredLine));
-    service.SetServiceMode(ServiceMode::Paused);
-    EXPECT_EQ("off|RUN|PAUSED|3", view.State());
-}
-
 TEST_F(Service, TimerTickAtThePlainMinuteExportsSinceLastRunAndRecordsItEvenWhenPausedMeanwhile) {
     service.SetServiceMode(ServiceMode::Running);
     for (const char* other : {"6", "05", " 5"}) {

@@ -199,48 +199,6 @@ TEST_F(SettingsDialogTest, ExecutionDialogWritesAMinimisedStartupLinkAndNamesAFi
     EXPECT_EQ("15", Field(dlg, IDC_txtMinutes));
 }
 
-TEST_F(SettingsDialogTest, AStartupFolderThatCannotBeWrittenIsReportedAndTheOwnFolderOffered) {
-    ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
-    test::WriteFile(sb / (fsys::ExeName() + ".exe"), "MZ");
-    test::WriteFile(sb / "blocked", "a file where the folder should be");
-    const std::string own = sb / "own", lnk = "\\" + fsys::ExeName() + ".lnk";
-    ASSERT_TRUE(CreateDirectoryA(own.c_str(), nullptr));
-    const struct {
-        std::string allUsers;
-        int answer;
-        std::string own;
-        bool written;
-        std::string lastLine;
-    } cases[] = {
-        {sb / "blocked", IDYES, own, true, "Added program shortcut to startup folder " + own},
-        {sb / "blocked", IDNO, own, false, "Error: Unable to add program shortcut to startup folder " + sb / "blocked"},
-        {"", IDYES, own, true, "Added program shortcut to startup folder " + own},  // the shell names none
-        {sb / "blocked", IDYES, sb / "blocked", false,
-         "Error: Unable to add program shortcut to startup folder " + sb / "blocked"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.allUsers + " " + std::to_string(c.answer) + " " + c.own);
-        DeleteFileA((own + lnk).c_str());
-        shower.prompts.clear();
-        activity.lines.clear();
-        shower.answer = c.answer;
-        startup.allUsers = c.allUsers;
-        startup.own = c.own;
-        EXPECT_EQ(c.written, AddProgramToStartup(nullptr, startup));
-        EXPECT_EQ(c.written, GetFileAttributesA((own + lnk).c_str()) != INVALID_FILE_ATTRIBUTES);
-        ASSERT_FALSE(activity.lines.empty());
-        EXPECT_EQ(c.lastLine, activity.lines.back());
-        // The question names the refused folder and offers the own one; a second failure gets its own box.
-        ASSERT_FALSE(shower.prompts.empty());
-        EXPECT_NE(std::string::npos, shower.prompts[0].find("Startup folder for all users")) << shower.prompts[0];
-        EXPECT_NE(std::string::npos, shower.prompts[0].find(c.own)) << shower.prompts[0];
-        EXPECT_EQ(c.own == own ? 1u : 2u, shower.prompts.size());
-        // A refused write is logged with its reason, as the program's other error lines are.
-        EXPECT_EQ(0u, activity.lines[0].rfind(c.allUsers.empty() ? "Error: Unable" : "ERROR (", 0)) << activity.lines[0];
-    }
-    CoUninitialize();
-}
-
 TEST_F(SettingsDialogTest, TheFilterBoxNarrowsTheListAndTheCountFollowsTheChoice) {
     LoadTags({"PT300_PV", "ft101_PV", "FT102_SP", std::string(120, 'W')}, {"PT300_PV"});
     HWND dlg = Open(std::make_unique<SelectTagsDialog>(selection), IDD_frmSelectTags);
