@@ -39,6 +39,7 @@ public:
     explicit FolderWatch(const std::string& folder)
         : dir_(CreateFileA(folder.c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr)) {
+        ov_.hEvent = event_.get();
         Ask();
     }
     ~FolderWatch() {
@@ -63,7 +64,7 @@ private:
 
     win::UniqueFile dir_;
     win::UniqueKernelHandle event_{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
-    OVERLAPPED ov_{.hEvent = event_.get()};
+    OVERLAPPED ov_{};
     alignas(DWORD) BYTE buf_[64 * 1024];
     DWORD got_ = 0;
 };
