@@ -128,7 +128,9 @@ void DefineConfiguration() {
     g_configurationUsable = true;
 }
 
-bool RunStartup(const StartupEnvironment& env) {
+namespace {
+
+void OpenLog(const StartupEnvironment& env) {
     CreateSharedObjects(env.files);
     if (env.shower != nullptr) AppMsgBox().SetShower(env.shower);
     // The help file needs no setting: HelpFile() is derived from the program folder.
@@ -141,7 +143,23 @@ bool RunStartup(const StartupEnvironment& env) {
     log.SetBufferLength(1);
     log.SetPostfix("_pelomark");
     log.SetLogHandleAssertion(true);
+}
 
+}  // namespace
+
+void ReportLockHeldElsewhere(const StartupEnvironment& env) {
+    OpenLog(env);
+    const std::string text = "Another program holds the lock of " + ProgramFolder() +
+                             " but shows no window in this session: a copy may run for another user. "
+                             "This copy ends; the other one exports.";
+    AppLog().WriteLog("Error: " + text, 0);
+    AppMsgBox().SetSilentOperation(false);
+    AppMsgBox().VrxMsgBox(text, 48, App().title);
+}
+
+bool RunStartup(const StartupEnvironment& env) {
+    OpenLog(env);
+    VRXLoggerTXT& log = AppLog();
     AppNetInfo().GetNetInfo();
     WriteIdentificationRecord();
 

@@ -35,6 +35,9 @@ struct StartupEnvironment {
 // Main's steps up to, not including, ShowMainWindow. Returns false when the configuration can
 // be neither read nor created (the message box has been shown): the program must end.
 bool RunStartup(const StartupEnvironment& env);
+// The folder's one-copy lock is held but no copy shows a window here: one level-0 line and a
+// message box, so that the start does not end unseen.
+void ReportLockHeldElsewhere(const StartupEnvironment& env = {});
 // The seventeen settings and their defaults, for a program with these files, started now.
 std::vector<std::pair<std::string, std::string>> DefaultSettings(const ProgramFiles& files, const DateTime& now);
 void DefineConfiguration();   // part of RunStartup; returns having shown the box on failure

@@ -11,6 +11,7 @@
 
 #include "app/commonui_win32.h"
 #include "app/globals.h"
+#include "app/instance_lock_win32.h"
 #include "app/shared.h"
 #include "app/startup.h"
 #include "core/files.h"
@@ -56,35 +57,6 @@ private:
     std::unique_ptr<FrmDDE> form_;
 };
 
-std::string InstanceMutexName(const char* ns, uint32_t key) {
-    char hex[9];
-    std::snprintf(hex, sizeof hex, "%08X", static_cast<unsigned>(key));
-    return std::string(ns) + "HistDataToQorp-" + hex;
-}
-
-// The mutex is machine-wide, so that a copy started in another log-on session (remote desktop,
-// another user) does not export the same hours; where the global namespace is refused, the
-// session's own still keeps two copies of one session apart.
-win::UniqueKernelHandle CreateInstanceMutex(uint32_t key, bool* alreadyRunning) {
-    win::UniqueKernelHandle mutex(CreateMutexA(nullptr, FALSE, InstanceMutexName("Global\\", key).c_str()));
-    DWORD error = GetLastError();
-    if (!mutex && error == ERROR_ACCESS_DENIED) {
-        // Refused because a copy of another user made it (it exists, which is what counts),
-        // or because this session may not use the global namespace at all.
-        win::UniqueKernelHandle other(OpenMutexA(SYNCHRONIZE, FALSE, InstanceMutexName("Global\\", key).c_str()));
-        if (other || GetLastError() != ERROR_FILE_NOT_FOUND) {
-            *alreadyRunning = true;
-            return other;
-        }
-    }
-    if (!mutex) {
-        mutex.reset(CreateMutexA(nullptr, FALSE, InstanceMutexName("Local\\", key).c_str()));
-        error = GetLastError();
-    }
-    *alreadyRunning = mutex && error == ERROR_ALREADY_EXISTS;
-    return mutex;
-}
-
 struct FindByKey {
     uint32_t key;
     HWND found;
@@ -112,15 +84,17 @@ HWND FindFirstCopy(uint32_t key) {
     return nullptr;
 }
 
-// The copy already running from this folder shows its main window.
-void ActivateFirstCopy(uint32_t key) {
-    if (HWND main = FindFirstCopy(key)) {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(main, &pid);
-        // This copy was just started by the user, so it may hand the foreground on.
-        AllowSetForegroundWindow(pid);
-        PostMessageA(main, win::CommonUI::RestoreMessage(), 0, 0);
-    }
+// The copy already running from this folder shows its main window; false when this session
+// has no window of it.
+bool ActivateFirstCopy(uint32_t key) {
+    HWND main = FindFirstCopy(key);
+    if (!main) return false;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(main, &pid);
+    // This copy was just started by the user, so it may hand the foreground on.
+    AllowSetForegroundWindow(pid);
+    PostMessageA(main, win::CommonUI::RestoreMessage(), 0, 0);
+    return true;
 }
 
 // "/exit [FOLDER]": the program folder whose running copy is to end, this program's own when
@@ -141,9 +115,7 @@ std::optional<std::string> ExitRequestFolder(const char* commandLine) {
 // exe for a copy of an older one. Copies in other folders run on. The result is 0 when no
 // copy from that folder runs any more.
 int EndFirstCopy(uint32_t key) {
-    win::UniqueKernelHandle mutex(OpenMutexA(SYNCHRONIZE, FALSE, InstanceMutexName("Global\\", key).c_str()));
-    if (!mutex) mutex.reset(OpenMutexA(SYNCHRONIZE, FALSE, InstanceMutexName("Local\\", key).c_str()));
-    if (!mutex) return 0;
+    if (!OpenInstanceMutex(key)) return 0;
     HWND main = FindFirstCopy(key);
     if (!main) return 1;
     DWORD pid = 0;
@@ -189,8 +161,13 @@ int Main(HINSTANCE instance, const char* commandLine) {
     bool alreadyRunning = false;
     win::UniqueKernelHandle mutex = CreateInstanceMutex(key, &alreadyRunning);
     if (alreadyRunning) {
-        ActivateFirstCopy(key);
-        return 0;
+        if (ActivateFirstCopy(key)) return 0;
+        // Held, yet no window of it here: a copy in another user's session, or a program that
+        // took the name. Ending without a word would leave the plant without exports unseen.
+        StartupEnvironment env;
+        env.commandLine = commandLine ? commandLine : "";
+        ReportLockHeldElsewhere(env);
+        return 2;
     }
 
     StartupEnvironment env;

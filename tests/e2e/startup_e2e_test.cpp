@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "app/commonui_win32.h"
+#include "app/instance_lock_win32.h"
 #include "driver_win32.h"
 #include "test_support.h"
 
@@ -66,6 +68,28 @@ TEST(StartupEndToEnd, RefusesAnIniFileItCannotReadAndCreatesAMissingOneWithItsSe
     const std::regex environment(R"(Running on Windows NT \d+\.\d+\.\d+, IP Address = [0-9.]*, )"
                                  R"(Workstation = .+, Network User = .*)");
     EXPECT_TRUE(std::regex_match(messages[4], environment)) << messages[4];
+}
+
+TEST(StartupEndToEnd, ALockHeldWithoutAWindowOfTheCopyIsReportedInsteadOfEndingUnseen) {
+    test::TempFolder folder;
+    const std::string exe = folder / "HistDataToQorp.exe";
+    ASSERT_TRUE(CopyFileA(test::BuiltExe().c_str(), exe.c_str(), FALSE)) << test::BuiltExe();
+    // Another program took the folder's lock name and shows no window of the program.
+    win::UniqueKernelHandle squatter(
+        CreateMutexA(nullptr, TRUE, InstanceMutexName("Global\\", win::CommonUI::InstanceKeyOf(folder.path())).c_str()));
+    ASSERT_TRUE(squatter);
+    test::Process program;
+    ASSERT_TRUE(program.Start(exe, "", folder.path()));
+    std::string prompt;
+    ASSERT_TRUE(test::AnswerMessageBox(program.Id(), "HistData to Brel Qorp", IDOK, &prompt, 30000));
+    EXPECT_EQ(0u, prompt.find("Another program holds the lock of " + folder.path())) << prompt;
+    DWORD code = 0;
+    ASSERT_TRUE(program.WaitExit(10000, &code));
+    EXPECT_EQ(2u, code);
+    const std::vector<std::string> logs = test::FilesIn(folder / "log");
+    ASSERT_FALSE(logs.empty());
+    EXPECT_TRUE(test::AnyStartsWith(test::Messages(test::ReadFile(folder / ("log\\" + logs.back()))),
+                                    "Error: Another program holds the lock of "));
 }
 
 }  // namespace
