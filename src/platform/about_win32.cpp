@@ -7,6 +7,7 @@
 namespace hdq::win {
 namespace {
 constexpr const char* kHomePage = "https://www.pelomark.example/";
+constexpr const char* kProductPage = "https://www.pelomark.example/histdata";
 }  // namespace
 
 void FrmAbout::Show(HWND owner) {
@@ -44,7 +45,9 @@ void FrmAbout::OnCommand(int id, int notifyCode, HWND) {
         if (notifyCode == STN_CLICKED) Open(kHomePage);
         break;
     case IDC_lblMeetOnline:
-        if (notifyCode == STN_CLICKED) Open(ItemText(IDC_lblMeetOnline));
+        // The fixed address, never the label's text: whatever a label says, ShellExecute
+        // would run it, a program path included.
+        if (notifyCode == STN_CLICKED) Open(kProductPage);
         break;
     default:
         break;
