@@ -4,6 +4,7 @@
 #include "app/shared.h"
 #include "core/clock.h"
 #include "core/files.h"
+#include "core/input_checks.h"
 #include "core/text.h"
 
 namespace hdq {
@@ -80,6 +81,10 @@ std::string ServiceController::Unreachable() const {
     VRXConfiguration& config = AppConfig();
     if (!DirectoryExists(config.item("DDE_LGH_FOLDER"))) return "the LGH folder " + config.item("DDE_LGH_FOLDER");
     if (!FileExists(config.item("DDE_TAGNAME_FILE"))) return "the tag file " + config.item("DDE_TAGNAME_FILE");
+    // HistData is started from this folder: one of another computer is refused, reachable or not.
+    if (const std::string problem = LocalFolderProblem(config.item("DDE_HISTDATA_FOLDER")); !problem.empty()) {
+        return "the HistData folder (DDE_HISTDATA_FOLDER " + problem + ")";
+    }
     if (!DirectoryExists(config.item("DDE_HISTDATA_FOLDER"))) {
         return "the HistData folder " + config.item("DDE_HISTDATA_FOLDER");
     }

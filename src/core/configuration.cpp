@@ -8,6 +8,7 @@
 
 #include "core/error.h"
 #include "core/files.h"
+#include "core/input_checks.h"
 #include "core/text.h"
 
 namespace hdq {
@@ -193,6 +194,14 @@ bool VRXConfiguration::SaveINI(const std::string& file) {
     try {
         std::string content;
         for (const std::string& key : tree_.Keys()) {
+            // A line break would end the record and start another: text from a dictionary
+            // or a form could write a setting of its own, or a line that stops the next start.
+            if (HoldsLineBreak(key) || HoldsLineBreak(tree_.Item(key))) {
+                Log("Unable to save " + file + ": " +
+                    (HoldsLineBreak(key) ? "the key " + ShowControlBytes(key) : "the value of " + key) +
+                    " holds a line break");
+                return false;
+            }
             content += key;
             content += '=';
             content += tree_.Item(key);

@@ -29,6 +29,9 @@ public:
     bool ChangeWasMade() const { return changed_; }
     void SetChangeWasMade(bool v) { changed_ = v; }
     bool ReadConfig();
+    // False, and nothing written, when a key or value holds CR or LF (the log names the key).
+    // Only the save refuses: setItem takes such a value, because the file is the one place
+    // where a line break does harm and every write of it passes here.
     bool SaveConfig();
     // Sets key and saves, first taking from the file every other key that changed there since
     // this store last read or wrote it (a hand edit made while the program runs); their names

@@ -1,5 +1,6 @@
 #include "core/clock.h"
 #include "core/error.h"
+#include "core/input_checks.h"
 #include "histdata/frmdde.h"
 
 namespace hdq {
@@ -60,6 +61,13 @@ bool FrmDDE::CheckHistDataRunning() {
         int16_t n = 0;
         while (!host_.IsAppRunningTitled(kHistDataTitle) && n < kMaxStarts) {
             Log("Historical Data Manager is not running, attempting to start number: " + std::to_string(n), 2);
+            // Whoever can write the INI file must not choose the program started here: only a
+            // folder on a drive of this computer is started from.
+            if (const std::string problem = LocalFolderProblem(folder); !problem.empty()) {
+                Log("Error: DDE_HISTDATA_FOLDER " + problem, 0);
+                break;
+            }
+            Log("Starting HistData: " + exe, 0);
             OsError e;
             if (!host_.StartMinimized(exe, &e)) throw VrxError(e.number, e.text);
             ++n;

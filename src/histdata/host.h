@@ -16,7 +16,7 @@ public:
     // a hung HistData must be found out before that. No window at all counts as answering:
     // the conversation then fails on its own, at once.
     virtual bool IsAppResponding(const std::string& title, uint32_t timeoutMs) = 0;
-    // Starts the executable with no arguments, minimised and without activation.
+    // Starts the executable with no arguments, minimised and without activation, in its own folder.
     virtual bool StartMinimized(const std::string& exePath, OsError* err) = 0;
     // Waits intervalMs (or until a handle) while dispatching window messages; 258 on time-out.
     virtual uint32_t WaitPumpingMessages(int32_t intervalMs) = 0;

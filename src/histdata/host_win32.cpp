@@ -32,8 +32,12 @@ public:
         PROCESS_INFORMATION pi{};
         // CreateProcessA may write into the command line, so it gets its own buffer.
         std::string commandLine = "\"" + exePath + "\"";
-        if (!CreateProcessA(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                            &pi)) {
+        // HistData runs in its own folder, not in ours: what it finds beside itself must not
+        // depend on where this program was started. The trailing backslash keeps a drive's
+        // root ("C:\") a root rather than that drive's current folder.
+        const std::string folder = exePath.substr(0, exePath.find_last_of('\\') + 1);
+        if (!CreateProcessA(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                            folder.empty() ? nullptr : folder.c_str(), &si, &pi)) {
             const DWORD code = GetLastError();
             if (err) {
                 err->number = static_cast<long>(code);

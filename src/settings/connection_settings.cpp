@@ -8,6 +8,7 @@
 #include "core/text.h"
 #include "tagdict/tagnamex.h"
 #include "core/file_checks.h"
+#include "core/input_checks.h"
 #include "settings/settings_context.h"
 
 namespace hdq {
@@ -115,6 +116,11 @@ bool ConnectionSettings::SaveFilterTags() {
 
 std::string ConnectionSettings::ApplySettings(const ConnectionFields& fields) {
     if (!fields.processAllTags && filterTags_.Count() == 0) return kNoTagsChosen;
+    // The service starts histdata.exe from this folder: it is refused here, before anything
+    // is stored, as well as before each start.
+    if (const std::string problem = LocalFolderProblem(Trim(fields.histDataFolder)); !problem.empty()) {
+        return "HISTDATA.EXE Folder " + problem;
+    }
     try {
         VRXConfiguration& config = SettingsEnv().config;
         config.setItem("DDE_LINKTOPIC", Trim(fields.linkTopic));

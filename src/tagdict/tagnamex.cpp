@@ -8,6 +8,7 @@
 
 #include "core/error.h"
 #include "core/files.h"
+#include "core/input_checks.h"
 #include "core/text.h"
 
 namespace hdq {
@@ -47,6 +48,13 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
     return content;
 }
 
+// A name goes into the INI file as a TAGNAME_ value and into HistData's tag list, whose items are
+// joined with "," and continued with ",+": a line break there would write a setting of its own,
+// and a comma or plus would split one tag into others.
+bool UsableInTagList(std::string_view name) {
+    return !HoldsControlByte(name) && name.find_first_of(",+") == std::string_view::npos;
+}
+
 }  // namespace
 
 TagnameXParser::TagnameXParser(const std::string& verbosity, LogSink* log) : log_(log) {
@@ -82,14 +90,19 @@ void TagnameXParser::ParseRecords(std::string_view records) {
         const auto byte96 = static_cast<uint8_t>(rec[kByte96Offset]);
         const auto trend = static_cast<uint8_t>(rec[kTrendOffset]);
         const bool taken = IsValidTrendedByte(trend);
+        // Only a tag that would be taken is worth a line: untrended ones are never used.
+        if (taken && !UsableInTagList(name)) {
+            if (log_) log_->WriteLog("Skip tag entry that cannot be used in a tag list: " + ShowControlBytes(name), 1);
+            continue;
+        }
         if (taken) {
             names_.emplace_back(name);
             descriptions_.emplace_back(desc);
         }
         if (verbose_ && log_) {
             log_->WriteLog(std::string(taken ? "TAGNAMEXPARSER_ADDED : " : "TAGNAMEXPARSER_SKIPPED : ") +
-                                  std::string(name) + ", " + std::to_string(byte96) +
-                                  ", Trend Byte: " + std::to_string(trend) + ", " + std::string(desc),
+                                  ShowControlBytes(name) + ", " + std::to_string(byte96) +
+                                  ", Trend Byte: " + std::to_string(trend) + ", " + ShowControlBytes(desc),
                               0);
         }
     }

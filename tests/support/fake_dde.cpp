@@ -178,6 +178,7 @@ DdeFormHarness::DdeFormHarness() {
     WriteTagnameX(sb / "tagname.x", {{"A", "first"}, {"B", "second"}, {"C", "third"}});
     sb.Set("DDE_TAGNAME_FILE", sb / "tagname.x");
     sb.Set("OUTPUT_FOLDER", sb / "out");  // HistData writes into the cache folder itself
+    sb.Set("DDE_HISTDATA_FOLDER", "C:\\Wonderware");
     host.WindowPresent();
     channel.csvContents = {kGoodCsv};
     SetActivityList(&activity);

@@ -116,5 +116,15 @@ TEST_F(ConfigurationStore, ReportsASaveThatCannotReplaceTheFileAndLeavesWhatWasT
     for (const std::string& name : test::FilesIn(sb.folder())) EXPECT_EQ(std::string::npos, name.find("tmp")) << name;
 }
 
+TEST_F(ConfigurationStore, RefusesToSaveALineBreakAndLeavesTheFileByteForByte) {
+    ASSERT_TRUE(config.ReadConfig());
+    const std::string before = ReadFile(ini);
+    config.setItem("OUTPUT_FOLDER", "C:\\Out\r\nDDE_HISTDATA_FOLDER=\\\\evil\\share");
+    EXPECT_FALSE(config.SaveConfig());
+    EXPECT_FALSE(config.SaveItem("VERBOSITY", "1"));
+    EXPECT_EQ(2, sb.CountLogged("Unable to save " + ini + ": the value of OUTPUT_FOLDER holds a line break"));
+    EXPECT_EQ(before, ReadFile(ini));
+}
+
 }  // namespace
 }  // namespace hdq

@@ -33,6 +33,12 @@ TEST_F(ConnectionSettingsTest, ApplyStoresTrimmedFieldsAndCreatesTheTrimmedOutpu
     f.tagnameFile = "\tC:\\App\\tagname.x ";  // only blanks are trimmed
     f.outputFolder = " " + (sb / "typed") + " ";
     f.processAllTags = true;
+    for (const char* refused : {"\\\\server\\share", ""}) {
+        f.histDataFolder = refused;
+        EXPECT_EQ(std::string("HISTDATA.EXE Folder must be a local folder such as C:\\Wonderware: ") +
+                      (*refused ? refused : "an empty one") + " is not", settings.ApplySettings(f));
+    }
+    f.histDataFolder = "C:\\Wonderware";
     ASSERT_EQ("", settings.ApplySettings(f));
     EXPECT_EQ("VIEW2", Stored("DDE_LINKTOPIC"));
     EXPECT_EQ("\tC:\\App\\tagname.x", Stored("DDE_TAGNAME_FILE"));
@@ -47,6 +53,7 @@ TEST_F(ConnectionSettingsTest, AStoredChoiceOutlivesAMissingDictionaryAndIsNever
     settings.LoadFilterTags();
     EXPECT_EQ(ConnectionSettings::TagFileCheck::Missing, settings.CheckTagnameFile(sb / "unmapped.x"));
     ConnectionFields f;
+    f.histDataFolder = "C:\\Wonderware";
     f.processAllTags = ConnectionSettings::StoredSelectAllTags();
     ASSERT_TRUE(settings.Apply(f));
     ASSERT_TRUE(settings.Save(f));

@@ -38,6 +38,21 @@ TEST_F(HistDataSupervision, StartsNothingWhenRunningAndStopsAtAProgramThatCannot
                                   "points to executable. \r\nIf HISTDATA.EXE is running, stop the program and restart it."));
 }
 
+TEST_F(HistDataSupervision, StartsHistDataOnlyFromAnAbsoluteFolderOnALocalDrive) {
+    const std::pair<std::string, std::string> folders[] = {  // folder, refusal ("" when started)
+        {"C:\\Wonderware", ""}, {"C:\\Wonderware\\", ""}, {"\\\\server\\share", "\\\\server\\share is not"},
+        {"Wonderware", "Wonderware is not"}, {"", "an empty one is not"}, {"C:", "C: is not"}};
+    for (const auto& [folder, refusal] : folders) {
+        host.WindowAfterStarts(1);
+        host.starts.clear();
+        sb.Set("DDE_HISTDATA_FOLDER", folder);
+        EXPECT_EQ(refusal.empty(), form.Init()) << folder;
+        EXPECT_EQ(refusal.empty() ? 1u : 0u, host.starts.size()) << folder;
+        EXPECT_EQ(!refusal.empty(), sb.Logged("Error: DDE_HISTDATA_FOLDER must be a local folder such as C:\\Wonderware: " + refusal));
+    }
+    EXPECT_EQ(2, sb.CountLogged("Starting HistData: C:\\Wonderware\\histdata.exe"));
+}
+
 TEST_F(HistDataSupervision, AfterAStartWaitsUpToHalfAMinuteForHistDataToTakeAConversation) {
     struct Case {
         int starts;       // needed before the window comes

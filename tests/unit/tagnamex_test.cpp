@@ -65,6 +65,17 @@ TEST_F(TagnameXParserTest, PassesOverBlankNamesSilentlyAndCountsOnlyTakenTags) {
     EXPECT_FALSE(sb.LoggedStartingWith("TAGNAMEXPARSER_SKIPPED : ,"));
 }
 
+TEST_F(TagnameXParserTest, SkipsAndLogsNamesThatWouldBreakAnIniLineOrTheTagList) {
+    test::WriteTagnameX(path, {{"A\r\nDDE_HISTDATA_FOLDER=x", ""}, {"A,B", ""}, {"A+B", ""}, {"A\tB", ""}, {"Plain", ""}});
+    TagnameXParser reader("0", &AppLog());
+    ASSERT_TRUE(reader.ReadTAGNAMEXfile(path));
+    EXPECT_EQ(1, reader.Count());
+    EXPECT_EQ("Plain", reader.CurrentTAG());
+    for (const char* shown : {"A\\x0D\\x0ADDE_HISTDATA_FOLDER=x", "A,B", "A+B", "A\\x09B"}) {
+        EXPECT_TRUE(sb.Logged(std::string("Skip tag entry that cannot be used in a tag list: ") + shown)) << shown;
+    }
+}
+
 TEST_F(TagnameXParserTest, AcceptsExtraTrendBytesOnlyWhenConfiguredAndRaisesOnABadPiece) {
     const std::vector<TagRecord> records{{"Nine", "", 9}, {"Three", "", 3}, {"Five", "", 5}, {"Byte44", "", 44}};
     // 300 is a 16-bit number but no byte: ignored. 300 - 256 = 44 must not sneak in.
