@@ -142,6 +142,8 @@ TEST_F(Service, StartRunsAsksAtOnceForAnEmptyKeyAndWaitsForAFolderThatComesLateH
     const Case cases[] = {
         {"all there", [](test::AppSandbox&) {}, StartOutcome::Running},
         {"empty key", [](test::AppSandbox& sb) { sb.Set("DDE_LINKTOPIC", ""); }, StartOutcome::AskOperator},
+        {"HistData on another computer", [](test::AppSandbox& sb) { sb.Set("DDE_HISTDATA_FOLDER", "\\\\srv\\hd"); },
+         StartOutcome::AskOperator},
         {"share not mapped yet", [](test::AppSandbox& sb) { sb.Set("OUTPUT_FOLDER", sb / "share"); }, StartOutcome::Waiting},
     };
     for (const Case& c : cases) {
