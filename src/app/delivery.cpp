@@ -93,6 +93,16 @@ void DeleteListed(const std::string& folder, const std::string& pattern, fsys::H
     }
 }
 
+// The cache, or its work folder, turned into a junction or link would have the clean-up
+// delete every CSV file of the place it leads to.
+bool LeadsElsewhere(const std::string& folder) {
+    if (!fsys::IsLinkOrJunction(folder)) return false;
+    LogActivity("Error: " + folder.substr(0, folder.find_last_not_of('\\') + 1) +
+                    " is a link to another place; nothing in it is deleted",
+                0);
+    return true;
+}
+
 }  // namespace
 
 std::string HistDataFolder() { return FoldersNow().histData; }
@@ -137,7 +147,10 @@ bool MoveCSVFiles(const std::string& pattern) {
 
 void DeleteUncheckedCsvFiles() {
     const Folders folders = FoldersNow();
-    DeleteListed(folders.histData, "*.csv", fsys::Hidden::Skip, AnyFile, "unchecked file", "the cache");
+    const std::string cache = fsys::WithBackslash(Trim(CacheFolder()));
+    if (!LeadsElsewhere(cache) && (folders.histData == cache || !LeadsElsewhere(folders.histData))) {
+        DeleteListed(folders.histData, "*.csv", fsys::Hidden::Skip, AnyFile, "unchecked file", "the cache");
+    }
     DeleteListed(folders.output, "*.part", fsys::Hidden::Include, IsOurUnfinishedCopy, "unfinished copy",
                  "the output folder");
 }

@@ -40,6 +40,9 @@ std::vector<std::string> ListFolders(const std::string& folder);
 
 bool IsDirectory(const std::string& path, OsError* err = nullptr);  // false + err when unreadable
 bool Exists(const std::string& path);                              // file or folder
+// The path itself (a trailing backslash aside) is a junction, symbolic link or other reparse
+// point: what lies in it belongs to another place.
+bool IsLinkOrJunction(const std::string& path);
 std::optional<DateTime> LastWriteTime(const std::string& path);    // local time, whole seconds
 bool SetLastWriteTime(const std::string& path, const DateTime& local);
 std::optional<uint64_t> FileSize(const std::string& path);

@@ -151,6 +151,14 @@ bool Exists(const std::string& path) {
     return ::stat(Host(path).c_str(), &st) == 0;
 }
 
+bool IsLinkOrJunction(const std::string& path) {
+    // lstat of "link/" follows the link; of "link" it does not.
+    std::string p = Host(path);
+    while (p.size() > 1 && p.back() == '/') p.pop_back();
+    struct stat st {};
+    return ::lstat(p.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
 std::optional<DateTime> LastWriteTime(const std::string& path) {
     struct stat st {};
     if (::stat(Host(path).c_str(), &st) != 0) return std::nullopt;

@@ -135,6 +135,14 @@ bool IsDirectory(const std::string& path, OsError* err) {
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+bool IsLinkOrJunction(const std::string& path) {
+    // Without the trailing backslash the attributes are the link's own, not its target's.
+    std::string p = path;
+    while (p.size() > 3 && p.back() == '\\') p.pop_back();
+    const DWORD attributes = GetFileAttributesA(p.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
 std::optional<DateTime> LastWriteTime(const std::string& path) {
     UniqueFile file = OpenForAttributes(path, FILE_READ_ATTRIBUTES);
     if (!file) return std::nullopt;

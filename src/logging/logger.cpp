@@ -176,6 +176,12 @@ void VRXLoggerTXT::LSM_Run() {
                      0);
             return;
         }
+        // A junction put in the log folder's place would make this pass delete another
+        // folder's old files.
+        if (fsys::IsLinkOrJunction(retentionFolder_)) {
+            WriteLog("Error: " + retentionFolder_ + " is a link to another place; nothing in it is deleted", 0);
+            return;
+        }
         const DateTime cutoff = AppClock().Now().AddDays(-keepDays_);
         auto names = fsys::ListFiles(retentionFolder_ + "\\*");
         if (!names) return;

@@ -83,6 +83,25 @@ TEST(Delivery, CleanUpDeletesUncheckedFilesAndOurOwnCutCopiesButNothingDelivered
     }
 }
 
+#ifndef _WIN32
+TEST(Delivery, LogRetentionAndCleanUpDeleteNothingInTheFolderALinkedLogOrCacheLeadsTo) {
+    const std::pair<const char*, std::function<void()>> cases[] = {
+        {"log", [] { AppLog().LSM_Init(7), AppLog().LSM_Run(); }}, {"cache", DeleteUncheckedCsvFiles}};
+    for (const auto& [folder, clean] : cases) {
+        test::AppSandbox sb;
+        sb.Set("OUTPUT_FOLDER", sb / "out");
+        const std::string to = sb / "elsewhere\\";
+        MakeFolders(to);
+        for (const char* name : {"old.csv", "new.csv"}) test::WriteFile(to + name, "x");
+        fsys::SetLastWriteTime(to + "old.csv", DateTime{2011, 1, 1, 0, 0, 0});
+        std::filesystem::create_directory_symlink(test::HostPath(to), test::HostPath(sb / folder));
+        clean();
+        EXPECT_TRUE(fsys::Exists(to + "old.csv") && fsys::Exists(to + "new.csv")) << folder;
+        EXPECT_TRUE(sb.Logged("Error: " + sb / folder + " is a link to another place; nothing in it is deleted"));
+    }
+}
+#endif
+
 TEST(Delivery, OutputFolderThatIsTheCacheUnderAnotherSpellingHasHistDataWriteIntoTheWorkFolder) {
     test::AppSandbox sb;
     MakeFolders(sb / "cache\\work");
