@@ -2,6 +2,7 @@
 
 #include "app/globals.h"
 #include "app/shared.h"
+#include "win32/dll_search_win32.h"
 #include "win32/win32_handles.h"
 
 namespace hdq {
@@ -19,7 +20,7 @@ win::UniqueModule g_helpLibrary;
 bool OpenHelpTopic(const std::string& topic) {
     try {
         win::UniqueModule& lib = g_helpLibrary;
-        if (!lib) lib.reset(LoadLibraryA("hhctrl.ocx"));
+        if (!lib) lib.reset(win::LoadSystem32Library("hhctrl.ocx"));
         if (!lib) return false;
         auto fn = reinterpret_cast<HtmlHelpFn>(reinterpret_cast<void*>(GetProcAddress(lib.get(), "HtmlHelpA")));
         if (!fn) return false;

@@ -16,10 +16,6 @@ class MessageShower;
 
 // Read from the program's version resource (Windows); the same values natively.
 const AppProperties& App();
-#ifdef _WIN32
-// The properties held in an executable's version resource; nullopt when it has none.
-std::optional<AppProperties> AppPropertiesFromVersionResource(const std::string& exe);
-#endif
 
 struct StartupEnvironment {
     std::string commandLine;

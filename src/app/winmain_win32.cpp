@@ -19,6 +19,7 @@
 #include "histdata/frmdde.h"
 #include "settings/settings_context.h"
 #include "win32/dialog_win32.h"
+#include "win32/dll_search_win32.h"
 #include "win32/msgwait.h"
 #include "platform/platform_res.h"
 #include "platform/systray_win32.h"
@@ -150,8 +151,7 @@ bool ShowMainWindow(win::CommonUI& ui) {
 }
 
 int Main(HINSTANCE instance, const char* commandLine) {
-    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&icc);
+    win::InitCommonControlsLate(ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES);
 
     if (auto folder = ExitRequestFolder(commandLine)) return EndFirstCopy(win::CommonUI::InstanceKeyOf(*folder));
 
@@ -208,6 +208,8 @@ int Main(HINSTANCE instance, const char* commandLine) {
 }  // namespace hdq
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+    // Before anything can load a DLL by name: none may come from the program folder.
+    hdq::win::RestrictDllSearchToSystem32();
     try {
         return hdq::Main(instance, commandLine);
     } catch (const std::exception& e) {

@@ -151,6 +151,32 @@ TEST_F(Installed, StartsHiddenAndRunningAndComesUpFromTheTrayWithItsAboutLinesLi
     }
 }
 
+// Wine prefers DLLs that lie beside HistDataToQorp.exe to its own for these names while this
+// lasts (its per-program setting: the environment of a started process is not read for it).
+struct PreferDllsBesideTheProgram {
+    static constexpr const char* kKey = "Software\\Wine\\AppDefaults\\HistDataToQorp.exe\\DllOverrides";
+    explicit PreferDllsBesideTheProgram(const std::vector<std::string>& names) {
+        for (const std::string& name : names) RegSetKeyValueA(HKEY_CURRENT_USER, kKey, name.c_str(), REG_SZ, "native,builtin", 15);
+    }
+    ~PreferDllsBesideTheProgram() { RegDeleteKeyA(HKEY_CURRENT_USER, kKey); }
+};
+
+// Copies of a DLL that writes planted.txt beside itself when loaded lie in the program folder under
+// the names the program loads (Wine's user32 imports version.dll itself: check-imports guards it).
+TEST_F(Installed, RunsNoDllPlantedInItsFolderNotEvenForHelp) {
+    for (const char* name : {"version.dll", "hhctrl.ocx", "uxtheme.dll"})
+        ASSERT_TRUE(CopyFileA(WinPath(HDQ_PLANTED_DLL).c_str(), (program / name).c_str(), FALSE)) << name;
+    PreferDllsBesideTheProgram preferred({"hhctrl.ocx", "uxtheme"});
+    // Read through the log, not the window: a program running a planted DLL may hang in it.
+    WriteProgramIni(Ini(), standIn, topic, program / "out");
+    main = StartProgram(app, program.path());
+    ASSERT_NE(nullptr, main) << ReadFile(program / "planted.txt");
+    PostMessageA(main, WM_COMMAND, IDC_cmdHelp, 0);  // loads hhctrl.ocx; help.chm is not there
+    EXPECT_TRUE(WaitUntil([&] { return NewestLog(program.path()).find("Help not available") != std::string::npos; }, 20000))
+        << NewestLog(program.path());
+    EXPECT_EQ("", ReadFile(program / "planted.txt"));
+}
+
 TEST_F(Installed, ManualRunWritesOneFilePerHourAndLeavesLastRunAlone) {
     ASSERT_NO_FATAL_FAILURE(Launch());
     ASSERT_TRUE(RunManual(app.Id(), main, "2011-03-25 08:00:00", "2011-03-25 11:00:00")) << "no Manual Run dialog";
