@@ -109,10 +109,13 @@ namespace {
 using IniRecords = std::vector<std::pair<std::string, std::string>>;
 bool ParseIni(std::string_view rest, IniRecords& records) {
     while (!rest.empty()) {
-        size_t end = rest.find('\n');
+        // A line ends at CR LF, LF or a CR alone: no value read can hold a line break, so
+        // whatever was read can be saved again (a save refuses line breaks).
+        const size_t end = rest.find_first_of("\r\n");
         std::string_view line = rest.substr(0, end);
-        rest = end == std::string_view::npos ? std::string_view{} : rest.substr(end + 1);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        size_t next = end == std::string_view::npos ? rest.size() : end + 1;
+        if (end != std::string_view::npos && rest[end] == '\r' && next < rest.size() && rest[next] == '\n') ++next;
+        rest = rest.substr(next);
 
         size_t start = line.find_first_not_of(' ');
         line = start == std::string_view::npos ? std::string_view{} : line.substr(start);
