@@ -93,7 +93,6 @@ FunctionEnd
 !define SYSTEM "*S-1-5-18"
 !define ADMINS "*S-1-5-32-544"
 !define USERS "*S-1-5-32-545"
-!define CREATOR_OWNER "*S-1-3-0"
 
 ; Runs icacls with the arguments in $R0 (by full path: a folder earlier on the search path
 ; could hold another icacls). A failure ends the install with exit code 3 and the command in
@@ -125,7 +124,10 @@ FunctionEnd
 ; The install folder, new or existing: owned by Administrators (an owner can always rewrite an
 ; ACL, and any user can make a folder under C:\ before the install does), its own entries
 ; replaced and nothing inherited from C:\. Users read and run everything in it; the operators
-; may add files, and what one of them adds stays changeable by its creator only. A junction
+; may add files, and every operator may change the files added there: the program replaces its
+; INI, retry and status files by renaming a new file over them, so whichever operator's copy
+; saved last made the file, and the next operator must still be able to save. The installer's
+; own files are then shut off from that inheritance (ProtectFile). A junction
 ; that a user put at the folder's name beforehand is refused: these rights, and the files,
 ; would land in the place it leads to.
 Function ProtectFolder
@@ -137,8 +139,14 @@ Function ProtectFolder
   ${EndIf}
   !insertmacro ICACLS '"$INSTDIR" /setowner ${ADMINS}'
   !insertmacro ICACLS '"$INSTDIR" /reset'
-  !insertmacro ICACLS '"$INSTDIR" /inheritance:r /grant:r ${SYSTEM}:(OI)(CI)F ${ADMINS}:(OI)(CI)F ${USERS}:(OI)(CI)RX ${CREATOR_OWNER}:(OI)(IO)M'
-  !insertmacro ICACLS '"$INSTDIR" /grant "$Operators:(AD,WD)"'
+  !insertmacro ICACLS '"$INSTDIR" /inheritance:r /grant:r ${SYSTEM}:(OI)(CI)F ${ADMINS}:(OI)(CI)F ${USERS}:(OI)(CI)RX'
+  !insertmacro ICACLS '"$INSTDIR" /grant "$Operators:(AD,WD)" "$Operators:(OI)(IO)M"'
+FunctionEnd
+
+; $R1 is a file the installer wrote: read and run for users, changeable by administrators only,
+; whatever the folder hands on to the files added later.
+Function ProtectFile
+  !insertmacro ICACLS '"$INSTDIR\$R1" /inheritance:r /grant:r ${SYSTEM}:F ${ADMINS}:F ${USERS}:RX /L'
 FunctionEnd
 
 ; $R1 is log or cache: a real folder owned by Administrators, in which the operators may add,
@@ -238,6 +246,10 @@ Section "Program (required)" SecProgram
   File "${DIST}\README.txt"
   WriteRegStr HKLM "Software\HistDataToQorp" "InstallDir" "$INSTDIR"
   WriteUninstaller "$INSTDIR\uninstall.exe"
+  !insertmacro OPERATORS_MAY_WRITE ProtectFile "${EXE}"
+  !insertmacro OPERATORS_MAY_WRITE ProtectFile "help.chm"
+  !insertmacro OPERATORS_MAY_WRITE ProtectFile "README.txt"
+  !insertmacro OPERATORS_MAY_WRITE ProtectFile "uninstall.exe"
   !insertmacro OPERATORS_MAY_WRITE OperatorsFolder "log"
   !insertmacro OPERATORS_MAY_WRITE OperatorsFolder "cache"
   !insertmacro OPERATORS_MAY_WRITE OperatorsFile "HistDataToQorp.ini"
