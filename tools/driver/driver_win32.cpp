@@ -189,7 +189,9 @@ std::vector<std::string> StatusBarParts(HWND statusBar) {
 bool AnswerMessageBox(DWORD pid, const std::string& title, int buttonId, std::string* prompt, DWORD timeoutMs) {
     HWND box = FindTop(pid, title, "#32770", timeoutMs);
     if (!box) return false;
-    // The prompt of a standard message box is the static control with id 0xFFFF.
+    // The prompt of a standard message box is the static control with id 0xFFFF. The box can
+    // be found while it is still being made, before its prompt is set or its buttons listen.
+    for (int waited = 0; waited < 5000 && WindowText(GetDlgItem(box, 0xFFFF)).empty(); waited += 50) Sleep(50);
     if (prompt) *prompt = WindowText(GetDlgItem(box, 0xFFFF));
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(box, buttonId)));
