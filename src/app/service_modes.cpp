@@ -96,11 +96,10 @@ std::string ServiceController::Unreachable() const {
 StartOutcome ServiceController::Start() {
     // A HistData folder that may never be used is no folder to wait for: the operator must
     // change it.
-    const std::string histData = LocalFolderProblem(AppConfig().item("DDE_HISTDATA_FOLDER"));
-    if (!histData.empty() && EmptyKey().empty()) {
-        LogActivity("Error: DDE_HISTDATA_FOLDER " + histData, 0);
-    }
-    if (!EmptyKey().empty() || !histData.empty()) {
+    const std::string emptyKey = EmptyKey();
+    const std::string histData = emptyKey.empty() ? LocalFolderProblem(AppConfig().item("DDE_HISTDATA_FOLDER")) : "";
+    if (!histData.empty()) LogActivity("Error: DDE_HISTDATA_FOLDER " + histData, 0);
+    if (!emptyKey.empty() || !histData.empty()) {
         SetServiceMode(ServiceMode::Paused);
         LogActivity("Setup Configuration to establish service", 0);
         view_.AskForSettings();
