@@ -247,6 +247,19 @@ TEST_F(ExportCycleTest, HandEditOfTheIniSurvivesTheHourlySaveAndAFailedSaveIsSho
     EXPECT_EQ("", cycle.Trouble());
 }
 
+TEST_F(ExportCycleTest, LastRunMoreThanAnHourAfterTheClockIsAClockThatRanAhead) {
+    // The clock reads 14:05: a LAST_RUN of 15:00 is the hour under way after a small step back,
+    // 16:00 can only come from a clock that ran ahead.
+    for (const auto& [lastRun, stepped] : {std::pair{At(15), false}, std::pair{At(16), true}}) {
+        ExportCycle service{form};
+        service.ServiceRunning = true;
+        service.RangeStart = FormatGeneral(lastRun);
+        service.RangeEnd = At(14);
+        EXPECT_TRUE(service.ProcessHistFiles());
+        EXPECT_EQ(stepped ? "clock was set back" : "", service.Trouble()) << FormatGeneral(lastRun);
+    }
+}
+
 TEST_F(ExportCycleTest, LongListOfFailingHoursWaitsBehindTheNewHourAndTakesItsTurnsAcrossCycles) {
     StartAt(At(13));
     std::string listed;
