@@ -4,12 +4,19 @@
 
 namespace hdq {
 namespace {
+// Until the event writer is wired in, events go nowhere.
+class NoEvents : public EventSink {
+public:
+    void Report(EventId, EventType, const std::string&) override {}
+};
+
 struct Shared {
     std::unique_ptr<NetInfo> netInfo;
     std::unique_ptr<VRXLoggerTXT> log;
     std::unique_ptr<VRXmsgBoxHandler> msgBox;
     std::unique_ptr<VRXConfiguration> config;
     std::unique_ptr<ActivityLog> activity;
+    std::unique_ptr<EventSink> events;
     ProgramFiles files;
 };
 Shared& Instance() {
@@ -24,6 +31,7 @@ void EnsureCreated() {
 void CreateSharedObjects(const ProgramFiles& files) {
     Shared& s = Instance();
     s.files = files;
+    s.events.reset();
     s.activity.reset();
     s.config.reset();
     s.msgBox.reset();
@@ -34,6 +42,7 @@ void CreateSharedObjects(const ProgramFiles& files) {
     s.msgBox = std::make_unique<VRXmsgBoxHandler>();
     s.config = std::make_unique<VRXConfiguration>();
     s.activity = std::make_unique<ActivityLog>(*s.log);
+    s.events = std::make_unique<NoEvents>();
 }
 
 NetInfo& AppNetInfo() { EnsureCreated(); return *Instance().netInfo; }
@@ -41,6 +50,7 @@ VRXLoggerTXT& AppLog() { EnsureCreated(); return *Instance().log; }
 VRXmsgBoxHandler& AppMsgBox() { EnsureCreated(); return *Instance().msgBox; }
 VRXConfiguration& AppConfig() { EnsureCreated(); return *Instance().config; }
 ActivityLog& AppActivity() { EnsureCreated(); return *Instance().activity; }
+EventSink& AppEvents() { EnsureCreated(); return *Instance().events; }
 const ProgramFiles& AppFiles() { EnsureCreated(); return Instance().files; }
 
 }  // namespace hdq
