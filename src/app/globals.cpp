@@ -32,5 +32,6 @@ std::string HelpFile() { return AppFiles().Help(); }
 std::string IniFile() { return AppFiles().Ini(); }
 std::string RetryFile() { return AppFiles().Retry(); }
 std::string StatusFile() { return AppFiles().Status(); }
+std::string JournalFolder() { return AppFiles().Deliveries(); }
 
 }  // namespace hdq

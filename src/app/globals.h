@@ -37,5 +37,6 @@ std::string HelpFile();        // ProgramFolder() + "\help.chm"
 std::string IniFile();         // ProgramFolder() + "\" + exe name + ".ini"
 std::string RetryFile();       // ProgramFolder() + "\" + exe name + ".retry"
 std::string StatusFile();      // ProgramFolder() + "\" + exe name + ".status"
+std::string JournalFolder();   // ProgramFolder() + "\deliveries"
 
 }  // namespace hdq

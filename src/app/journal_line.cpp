@@ -67,4 +67,16 @@ std::optional<JournalLine> ParseJournalLine(std::string_view text) {
     return line;
 }
 
+std::vector<JournalLine> ParseJournal(std::string_view content) {
+    std::vector<JournalLine> lines;
+    size_t from = 0;
+    while (from < content.size()) {
+        size_t end = content.find('\n', from);
+        if (end == std::string_view::npos) end = content.size();
+        if (auto line = ParseJournalLine(content.substr(from, end - from))) lines.push_back(std::move(*line));
+        from = end + 1;
+    }
+    return lines;
+}
+
 }  // namespace hdq

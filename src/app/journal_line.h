@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/datetime.h"
 
@@ -31,5 +32,8 @@ std::string JournalFileName(const DateTime& recorded);
 std::string FormatJournalLine(const JournalLine& line);
 // The line back; nullopt for the header and for anything that is not a journal line.
 std::optional<JournalLine> ParseJournalLine(std::string_view text);
+// Every journal line of a file's content, in file order; the header and damaged lines (a
+// line cut by a power failure) are passed over.
+std::vector<JournalLine> ParseJournal(std::string_view content);
 
 }  // namespace hdq

@@ -30,6 +30,8 @@ struct ProgramFiles {
     static ProgramFiles OfThisProgram();
     std::string Cache() const { return folder + "\\cache"; }
     std::string Log() const { return folder + "\\log"; }
+    // The delivery journal's monthly files.
+    std::string Deliveries() const { return folder + "\\deliveries"; }
     std::string Help() const { return folder + "\\help.chm"; }
     std::string Named(const char* extension) const { return folder + "\\" + exeName + extension; }
     std::string Ini() const { return Named(".ini"); }
