@@ -21,7 +21,7 @@ constexpr UINT kServiceIntervalMs = 60000;
 constexpr int kModePanelWidth = 140;
 }  // namespace
 
-CommonUI::CommonUI(DdeForm& form) : cycle_(form), service_(cycle_, *this) {}
+CommonUI::CommonUI(DdeForm& form) : cycle_(form), service_(cycle_, *this, AppEvents()) {}
 
 CommonUI::~CommonUI() {
     if (GetActivityList() == this) SetActivityList(nullptr);
@@ -101,7 +101,7 @@ void CommonUI::CreateStatusBar() {
 void CommonUI::OnCommand(int id, int, HWND) {
     switch (id) {
     case IDC_btnPause:
-        service_.TogglePause();
+        if (!service_.TogglePause()) TellNotConfigured();
         break;
     case IDC_btnManual:
         if (service_.BeginManualRun()) RunManually();
@@ -117,7 +117,7 @@ void CommonUI::OnCommand(int id, int, HWND) {
         Clear();
         break;
     case IDC_CmdClose:
-        service_.SetServiceMode(ServiceMode::Running);
+        if (!service_.SetServiceMode(ServiceMode::Running)) TellNotConfigured();
         HideWindow();
         break;
     case IDC_cmdHelp:
@@ -130,6 +130,13 @@ void CommonUI::OnCommand(int id, int, HWND) {
         break;
     default:
         break;
+    }
+}
+
+void CommonUI::TellNotConfigured() {
+    // The operator pressed for the service: the reason must reach him, not only the list.
+    if (const std::string line = service_.NotConfiguredLine(); !line.empty()) {
+        AppMsgBox().VrxMsgBox(line, 48, App().title);
     }
 }
 
@@ -244,9 +251,13 @@ void CommonUI::SetTrayPicture(TrayPicture picture) {
     if (formSys_) formSys_->TrayIcon(picture);
 }
 
-void CommonUI::SetExportStatus(const std::string& text) {
+void CommonUI::SetExportStatus(const std::string& text, const std::string& tip) {
     SetProgressPanel(text);
-    if (formSys_) formSys_->ShowTooltip(fsys::ExeName() + "\n" + text);
+    if (formSys_) formSys_->ShowTooltip(tip);
+}
+
+void CommonUI::SetTrayWarning(bool on) {
+    if (formSys_) formSys_->SetWarning(on);
 }
 
 void CommonUI::AskForSettings() {

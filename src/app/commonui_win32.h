@@ -54,7 +54,8 @@ private:
     void SetProgressPanel(const std::string& text) override;
     void SetTrayPicture(TrayPicture picture) override;
     void SetBusy(bool busy) override;
-    void SetExportStatus(const std::string& text) override;
+    void SetExportStatus(const std::string& text, const std::string& tip) override;
+    void SetTrayWarning(bool on) override;
     void AskForSettings() override;
     void ShowBalloon(const std::string& text) override;
     // ActivityList over lstActivityLog
@@ -64,6 +65,7 @@ private:
 
     void CreateStatusBar();
     void RunManually();
+    void TellNotConfigured();
     void OpenConnectionSettings();
     void EndIfExitWasChosen();
     void HideWindow() { ShowWindow(hwnd(), SW_HIDE); }

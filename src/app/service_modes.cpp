@@ -1,6 +1,7 @@
 #include "app/service_modes.h"
 
 #include "app/globals.h"
+#include "app/running_copy.h"
 #include "app/shared.h"
 #include "core/clock.h"
 #include "core/files.h"
@@ -31,8 +32,7 @@ std::string ProgressText(const DateTime& hour, long remaining) {
 }
 
 std::string ExportStatusText(const std::optional<DateTime>& lastExported, const std::string& lastRun,
-                             std::size_t waiting, const std::optional<DateTime>& pausedSince,
-                             const std::string& trouble) {
+                             const std::optional<DateTime>& pausedSince, const std::string& trouble) {
     // What needs someone's attention comes first: the tray tip shows only the start.
     std::string text = trouble.empty() ? "" : trouble + "; ";
     if (pausedSince) {
@@ -44,12 +44,11 @@ std::string ExportStatusText(const std::optional<DateTime>& lastExported, const 
     } else {
         text += "No hour exported yet";
     }
-    // Short enough to follow the program's name in the tray tip's 63 characters.
-    if (waiting > 0) text += "; " + std::to_string(waiting) + " to retry";
     return text;
 }
 
-ServiceController::ServiceController(ExportCycle& cycle, ServiceView& view) : cycle_(cycle), view_(view) {
+ServiceController::ServiceController(ExportCycle& cycle, ServiceView& view, EventSink& events)
+    : cycle_(cycle), view_(view), watch_(events) {
     cycle_.OnProgress = [this](const DateTime& hour, long remaining) {
         view_.SetProgressPanel(ProgressText(hour, remaining));
     };
@@ -60,12 +59,8 @@ ServiceController::ServiceController(ExportCycle& cycle, ServiceView& view) : cy
     // The last hour that held data survives a restart in the status file: after a clock that
     // ran ahead, the service goes back to the hour after it.
     if (auto status = fsys::ReadAll(StatusFile())) {
-        const std::string key = "\nLastHourExported=";
-        if (const size_t at = status->find(key); at != std::string::npos) {
-            const size_t from = at + key.size();
-            if (auto hour = ParseDateTime(Trim(status->substr(from, status->find('\r', from) - from)))) {
-                cycle_.SetLastExported(TruncateToHour(*hour));
-            }
+        if (auto hour = ParseDateTime(StatusFileValue(*status, "LastHourExported"))) {
+            cycle_.SetLastExported(TruncateToHour(*hour));
         }
     }
 }
@@ -90,6 +85,13 @@ std::string ServiceController::Unreachable() const {
     }
     // The one folder the service writes.
     if (!ValidatePath(config.item("OUTPUT_FOLDER"))) return "the output folder " + config.item("OUTPUT_FOLDER");
+    return "";
+}
+
+std::string ServiceController::NotConfiguredLine() const {
+    const std::string line = std::string(kNotConfiguredLine) + ": ";
+    if (const std::string key = EmptyKey(); !key.empty()) return line + key + " is empty";
+    if (const std::string missing = Unreachable(); !missing.empty()) return line + "cannot reach " + missing;
     return "";
 }
 
@@ -126,6 +128,7 @@ void ServiceController::OnWatchTick() {
             LogActivity("Everything configured is reachable now", 0);
             // Even over the settings form opened below: the operator's form stays as it is.
             SetServiceMode(ServiceMode::Running);
+            RefreshStatus();
             // The service timer's first tick is a minute away: this may be the minute itself.
             OnTimerTick();
         } else if (!askedWhileWaiting_ && now >= waitingSince_->AddMinutes(kStartWaitMinutes)) {
@@ -134,7 +137,9 @@ void ServiceController::OnWatchTick() {
             const std::string missing = Unreachable();
             LogActivity("Still not reachable after " + std::to_string(kStartWaitMinutes) + " minutes: " + missing, 0);
             LogActivity("Setup Configuration to establish service", 0);
-            view_.ShowBalloon("Waiting for " + missing + "; the service starts as soon as it is reachable");
+            // From now on a trouble: the tray shows it until the folder comes.
+            unreachable_ = missing;
+            RefreshStatus();
             view_.AskForSettings();
         }
         return;
@@ -146,8 +151,11 @@ void ServiceController::RemindIfPaused(const DateTime& now) {
     if (!pausedSince_ || now < pausedSince_->AddMinutes(60) || now < nextReminder_) return;
     const std::string text = "Hourly export is paused since " + FormatGeneral(*pausedSince_);
     LogActivity(text, 0);
-    if (!balloonShown_) view_.ShowBalloon(text);
-    balloonShown_ = true;
+    // Told once a pause, in the first hour with no other balloon.
+    if (!balloonShown_ && watch_.TakeBalloon(now)) {
+        view_.ShowBalloon(text);
+        balloonShown_ = true;
+    }
     nextReminder_ = now.AddMinutes(60);
     RefreshStatus();
 }
@@ -158,14 +166,16 @@ bool ServiceController::BeginManualRun() {
     return true;
 }
 
-void ServiceController::SetServiceMode(ServiceMode mode) {
+bool ServiceController::SetServiceMode(ServiceMode mode) {
     const ServiceModeRow* row = ServiceModeRowFor(mode);
-    if (!row) return;
-    if (row->needsConfiguration && !IsConfigured()) {
-        // Straight to the list: the operator must see it whatever the verbosity; the path
-        // checks have already logged the reason.
-        if (ActivityList* list = GetActivityList()) list->Append(kNotConfiguredLine);
-        return;
+    if (!row) return false;
+    if (row->needsConfiguration) {
+        if (const std::string line = NotConfiguredLine(); !line.empty()) {
+            // Straight to the list: the operator must see it whatever the verbosity.
+            if (ActivityList* list = GetActivityList()) list->Append(line);
+            AppLog().WriteLog(line, 0);
+            return false;
+        }
     }
     view_.SetTimerEnabled(row->timerEnabled);
     view_.SetPauseCaption(row->pauseCaption);
@@ -175,6 +185,7 @@ void ServiceController::SetServiceMode(ServiceMode mode) {
     if (serviceRunning_) {
         waitingSince_.reset();
         askedWhileWaiting_ = false;
+        unreachable_.clear();
         pausedSince_.reset();
         balloonShown_ = false;
     } else if (!pausedSince_) {
@@ -183,6 +194,7 @@ void ServiceController::SetServiceMode(ServiceMode mode) {
     }
     view_.SetTrayPicture(row->picture);
     LogActivity(row->activityLine, 0);
+    return true;
 }
 
 bool ServiceController::RefuseWhileRunning() {
@@ -191,20 +203,34 @@ bool ServiceController::RefuseWhileRunning() {
     return true;
 }
 
-void ServiceController::RefreshStatus() {
-    const bool offLong = pausedSince_ && AppClock().Now() >= pausedSince_->AddMinutes(60);
-    const std::string trouble = cycle_.Trouble();
-    const std::string text = ExportStatusText(cycle_.LastExported(), AppConfig().item("LAST_RUN"),
-                                              cycle_.Retries().Entries().size(),
-                                              offLong ? pausedSince_ : std::nullopt, trouble);
-    view_.SetExportStatus(text);
-    // One balloon when a trouble starts, none while it lasts.
-    if (!trouble.empty() && trouble != shownTrouble_) view_.ShowBalloon("Hours are not exported: " + trouble);
-    shownTrouble_ = trouble;
-    WriteStatusFile(text);
+ServiceHealth ServiceController::Health() const {
+    ServiceHealth health;
+    const auto& waiting = cycle_.Retries().Entries();
+    health.waiting = waiting.size();
+    if (!waiting.empty()) health.oldestWaiting = waiting.front().hour;
+    health.cycleTrouble = cycle_.Trouble();
+    health.unreachable = unreachable_;
+    // The cycle's own test for a clock that ran ahead, seen before the next cycle meets it.
+    const auto lastRun = ParseDateTime(AppConfig().item("LAST_RUN"));
+    if (lastRun && AppClock().Now().AddMinutes(60) < *lastRun) health.lastRunAhead = lastRun;
+    return health;
 }
 
-void ServiceController::WriteStatusFile(const std::string& text) const {
+void ServiceController::RefreshStatus() {
+    const DateTime now = AppClock().Now();
+    const bool offLong = pausedSince_ && now >= pausedSince_->AddMinutes(60);
+    const ServiceHealth health = Health();
+    const std::string trouble = TroubleText(health);
+    // The waiting hours are part of the trouble's text.
+    const std::string text = ExportStatusText(cycle_.LastExported(), AppConfig().item("LAST_RUN"),
+                                              offLong ? pausedSince_ : std::nullopt, trouble);
+    view_.SetExportStatus(text, TrayTip(fsys::ExeName(), health, text));
+    if (auto balloon = watch_.Update(health, cycle_.LastExported(), now)) view_.ShowBalloon(*balloon);
+    view_.SetTrayWarning(watch_.Troubled());
+    WriteStatusFile(text, trouble);
+}
+
+void ServiceController::WriteStatusFile(const std::string& text, const std::string& trouble) const {
     // Read by plant monitoring (IT's file watchers): plain KEY=value lines, replaced whole.
     const auto& waiting = cycle_.Retries().Entries();
     const ServiceModeRow* row = ServiceModeRowFor(mode_);
@@ -214,8 +240,8 @@ void ServiceController::WriteStatusFile(const std::string& text) const {
                           "\r\nNextHour=" + AppConfig().item("LAST_RUN") +
                           "\r\nHoursWaitingForRetry=" + std::to_string(waiting.size()) + "\r\nOldestWaitingHour=" +
                           (waiting.empty() ? "" : FormatPattern(waiting.front().hour, "yyyy-mm-dd hh:nn:ss")) +
-                          "\r\nServiceMode=" + (row ? row->panelText : "") + "\r\nTrouble=" + cycle_.Trouble() +
-                          "\r\nLastError=" + AppLog().LastErrorLine() + "\r\n";
+                          "\r\nServiceMode=" + (row ? row->panelText : "") + "\r\nTrouble=" + trouble +
+                          "\r\nLastError=" + AppLog().LastErrorLine() + "\r\n" + ThisProcessStatusLines();
     if (!fsys::WriteAtomic(StatusFile(), content)) AppLog().WriteLog("Error: Unable to write " + StatusFile(), 1);
 }
 

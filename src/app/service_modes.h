@@ -2,10 +2,10 @@
 // The hourly service behind the main window, kept free of window code: the three service
 // modes, the configuration check, the minute test of the timer, the manual run and the guard
 // that keeps a second export cycle from starting inside the waits of a running one.
-#include <cstddef>
 #include <optional>
 #include <string>
 #include "app/export_cycle.h"
+#include "app/service_health.h"
 #include "core/datetime.h"
 #include "platform/systray.h"
 
@@ -36,12 +36,11 @@ bool IsServiceMinute(const DateTime& now, const std::string& minutesAfterHour);
 // Second status panel while a cycle runs, e.g. "Exporting 2011-03-25 14:00 (3 left)".
 std::string ProgressText(const DateTime& hour, long remaining);
 // What the operator sees between cycles: the newest hour exported (or, before the first one,
-// the next hour the service will ask for) and how many hours wait for retry, e.g.
-// "Last hour exported 2011-03-25 13:00; 2 to retry".
+// the next hour the service will ask for), e.g. "Last hour exported 2011-03-25 13:00".
 // After the hourly service has been off for more than an hour: "Paused since 2011-03-25 14:05".
-// A trouble (ExportCycle::Trouble) goes first: "HistData does not answer; Last hour ...".
+// A trouble (TroubleText) goes first: "HistData does not answer; Last hour ...".
 std::string ExportStatusText(const std::optional<DateTime>& lastExported, const std::string& lastRun,
-                             std::size_t waiting, const std::optional<DateTime>& pausedSince = std::nullopt,
+                             const std::optional<DateTime>& pausedSince = std::nullopt,
                              const std::string& trouble = "");
 
 // How the program starts: the service runs; it waits for a folder or file that cannot be
@@ -59,8 +58,10 @@ public:
     virtual void SetProgressPanel(const std::string& text) = 0;
     virtual void SetTrayPicture(TrayPicture picture) = 0;
     virtual void SetBusy(bool busy) = 0;  // hourglass pointer
-    // The status panel between cycles and the tray icon's tip.
-    virtual void SetExportStatus(const std::string& text) = 0;
+    // The status panel between cycles, and the tray icon's tip.
+    virtual void SetExportStatus(const std::string& text, const std::string& tip) = 0;
+    // The warning mark on the tray icon while hours are not reaching the importer.
+    virtual void SetTrayWarning(bool on) = 0;
     // Opens the connection settings and shows the main window.
     virtual void AskForSettings() = 0;
     // A balloon on the tray icon, for what someone walking past must see.
@@ -69,7 +70,7 @@ public:
 
 class ServiceController {
 public:
-    ServiceController(ExportCycle& cycle, ServiceView& view);
+    ServiceController(ExportCycle& cycle, ServiceView& view, EventSink& events);
     ServiceController(const ServiceController&) = delete;
     ServiceController& operator=(const ServiceController&) = delete;
 
@@ -81,6 +82,10 @@ public:
     // What cannot be reached now, e.g. "the output folder \\srv\out", "" when all can. The
     // LGH and HistData folders are only read, so reading is all they must allow.
     std::string Unreachable() const;
+    // The refusal of a mode that needs the configuration, naming what is wrong:
+    // kNotConfiguredLine + ": DDE_LINKTOPIC is empty" or ": cannot reach the output folder X";
+    // "" when the service can run.
+    std::string NotConfiguredLine() const;
     // Start-up: see StartOutcome. The caller hides or shows the main window.
     StartOutcome Start();
     // Once a minute in every mode: the retry of a start that waits for its folders, and the
@@ -89,10 +94,12 @@ public:
     // Manual Run pressed: false (with the refusal line, the mode unchanged) while an export
     // runs; otherwise the service pauses for the dialog.
     bool BeginManualRun();
-    void SetServiceMode(ServiceMode mode);
+    // False (with the refusal line and its reason) when the mode needs a configuration that
+    // is not complete; the mode then stays as it was.
+    bool SetServiceMode(ServiceMode mode);
     bool ServiceRunning() const { return serviceRunning_; }
-    // btnPause: pauses a running service, otherwise tries to resume it.
-    void TogglePause() { SetServiceMode(ServiceRunning() ? ServiceMode::Paused : ServiceMode::Running); }
+    // btnPause: pauses a running service, otherwise tries to resume it (false when refused).
+    bool TogglePause() { return SetServiceMode(ServiceRunning() ? ServiceMode::Paused : ServiceMode::Running); }
     // tmrProcessFiles: at the configured minute, exports every whole hour since LAST_RUN.
     void OnTimerTick();
     // The export of a confirmed manual run dialog. False when the cycle failed, an hour of
@@ -107,7 +114,8 @@ private:
     bool RefuseWhileRunning();
     bool Process();
 
-    void WriteStatusFile(const std::string& text) const;
+    ServiceHealth Health() const;
+    void WriteStatusFile(const std::string& text, const std::string& trouble) const;
     void RemindIfPaused(const DateTime& now);
 
     ExportCycle& cycle_;
@@ -115,7 +123,8 @@ private:
     ServiceMode mode_ = ServiceMode::Paused;
     std::optional<DateTime> waitingSince_;  // a start waiting for its folders
     bool askedWhileWaiting_ = false;        // the settings were opened once while it waits
-    std::string shownTrouble_;              // the trouble the last balloon told of
+    std::string unreachable_;               // what the start has waited for too long
+    TroubleWatch watch_;
     std::optional<DateTime> pausedSince_;   // the hourly service is off (paused or manual)
     DateTime nextReminder_{};
     bool balloonShown_ = false;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/globals.h"
+#include "app/running_copy.h"
 #include "app/shared.h"
 #include "core/clock.h"
 #include "core/datetime.h"
@@ -149,10 +150,14 @@ void OpenLog(const StartupEnvironment& env) {
 
 void ReportLockHeldElsewhere(const StartupEnvironment& env) {
     OpenLog(env);
-    const std::string text = "Another program holds the lock of " + ProgramFolder() +
-                             " but shows no window in this session: a copy may run for another user. "
-                             "This copy ends; the other one exports.";
-    AppLog().WriteLog("Error: " + text, 0);
+    const std::string user = RunningCopyUser(fsys::ReadAll(StatusFile()).value_or(""));
+    const std::string text =
+        user.empty() ? "Another program holds the lock of " + ProgramFolder() +
+                           " but shows no window in this session: a copy may run for another user. "
+                           "This copy ends; the other one exports."
+                     : App().title + " already runs from " + ProgramFolder() + " for " + user +
+                           " and exports the hours there; its window is in that session. This copy ends.";
+    AppLog().WriteLog(user.empty() ? "Error: " + text : text, 0);
     AppMsgBox().SetSilentOperation(false);
     AppMsgBox().VrxMsgBox(text, 48, App().title);
 }

@@ -7,6 +7,10 @@
 #define IDI_Flash1 3001
 #define IDI_Flash2 3002
 #define IDI_Flash3 3003
+// The same pictures with a warning mark.
+#define IDI_Flash1W 3004
+#define IDI_Flash2W 3005
+#define IDI_Flash3W 3006
 
 // frmAbout
 #define IDD_frmAbout 3100

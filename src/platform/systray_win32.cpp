@@ -41,10 +41,12 @@ bool FrmSysTray::Load(const std::string& exeName, const AppProperties& app) {
 
     exeName_ = exeName;
     const int small = GetSystemMetrics(SM_CXSMICON), big = GetSystemMetrics(SM_CXICON);
-    const int ids[3] = {IDI_Flash1, IDI_Flash2, IDI_Flash3};
-    for (int i = 0; i < 3; ++i) {
-        pictures_[i][0].reset(LoadPicture(ids[i], small));
-        pictures_[i][1].reset(LoadPicture(ids[i], big));
+    const int ids[2][3] = {{IDI_Flash1, IDI_Flash2, IDI_Flash3}, {IDI_Flash1W, IDI_Flash2W, IDI_Flash3W}};
+    for (int w = 0; w < 2; ++w) {
+        for (int i = 0; i < 3; ++i) {
+            pictures_[w][i][0].reset(LoadPicture(ids[w][i], small));
+            pictures_[w][i][1].reset(LoadPicture(ids[w][i], big));
+        }
     }
     // A top-level window rather than a message-only one: only top-level windows hear the
     // TaskbarCreated broadcast after Explorer restarts.
@@ -113,6 +115,16 @@ void FrmSysTray::TrayIcon(TrayPicture picture) {
     Send(NIM_MODIFY);
 }
 
+void FrmSysTray::SetWarning(bool on) {
+    if (warning_ == on) return;
+    warning_ = on;
+    // An icon file of the owner's stays as it is; the program's own pictures take the mark.
+    if (smallIcon_ != fileSmall_.get() || !fileSmall_) {
+        Use(picture_);
+        Send(NIM_MODIFY);
+    }
+}
+
 void FrmSysTray::TrayIcon(const std::string& nameOrFile) {
     SetFlashing(true);
     if (IsDefaultIconName(nameOrFile)) {
@@ -131,8 +143,9 @@ void FrmSysTray::TrayIcon(const std::string& nameOrFile) {
 }
 
 void FrmSysTray::Use(TrayPicture picture) {
-    int i = PictureIndex(picture);
-    UseIcon(pictures_[i][0].get(), pictures_[i][1].get());
+    picture_ = picture;
+    const int i = PictureIndex(picture), w = warning_ ? 1 : 0;
+    UseIcon(pictures_[w][i][0].get(), pictures_[w][i][1].get());
 }
 
 void FrmSysTray::UseIcon(HICON small, HICON big) {

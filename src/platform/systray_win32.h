@@ -64,6 +64,9 @@ public:
     // "DEFAULT" (any case) flashes from Flash2; otherwise an icon file, shown until the next
     // flash tick. A file that cannot be loaded falls back to flashing.
     void TrayIcon(const std::string& nameOrFile);
+    // Marks every picture with a warning sign (a shape, not only a colour) until called off.
+    void SetWarning(bool on);
+    bool Warning() const { return warning_; }
     HICON Icon() const { return smallIcon_; }
     HICON BigIcon() const { return bigIcon_; }
     bool Flashing() const { return flashing_; }
@@ -98,7 +101,9 @@ private:
     void ReportFailure(const char* what) const;
 
     UniqueWindow window_;
-    UniqueIcon pictures_[3][2];  // [picture][0 small, 1 big]
+    UniqueIcon pictures_[2][3][2];  // [1 with the warning mark][picture][0 small, 1 big]
+    TrayPicture picture_ = TrayPicture::Flash1;
+    bool warning_ = false;
     UniqueIcon fileSmall_, fileBig_;
     HICON smallIcon_ = nullptr;  // borrowed from the holders above
     HICON bigIcon_ = nullptr;

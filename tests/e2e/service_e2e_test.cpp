@@ -342,9 +342,14 @@ TEST_F(Installed, IncompleteConfigurationOpensTheSettingsThenShowsTheWindow) {
     EXPECT_TRUE(AnyStartsWith(Activity(main), "Setup Configuration to establish service")) << Describe();
     EXPECT_EQ("PAUSED", Panels().at(0));
 
-    Click(FindChildById(main, IDC_CmdClose));
-    EXPECT_TRUE(AnyStartsWith(Activity(main), "Error: Please configure Settings and save before running"))
-        << Describe();
+    PostClick(FindChildById(main, IDC_CmdClose));
+    // The refusal names the setting, in the box and in the list.
+    const std::string why = "Error: Please configure Settings and save before running: DDE_LINKTOPIC is empty";
+    std::string prompt;
+    ASSERT_TRUE(AnswerMessageBox(app.Id(), "HistData to Brel Qorp", IDOK, &prompt, 15000)) << Describe();
+    EXPECT_EQ(why, prompt);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(main); }, 10000));
+    EXPECT_TRUE(AnyStartsWith(Activity(main), why)) << Describe();
     EXPECT_FALSE(IsWindowVisible(main));
     EXPECT_EQ("PAUSED", Panels().at(0));
     EXPECT_EQ("RUN", PauseCaption());

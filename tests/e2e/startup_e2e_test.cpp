@@ -90,6 +90,27 @@ TEST(StartupEndToEnd, ALockHeldWithoutAWindowOfTheCopyIsReportedInsteadOfEndingU
     ASSERT_FALSE(logs.empty());
     EXPECT_TRUE(test::AnyStartsWith(test::Messages(test::ReadFile(folder / ("log\\" + logs.back()))),
                                     "Error: Another program holds the lock of "));
+
+    // A copy that runs for someone else (here: from another folder, its status file copied
+    // over) is named with its user and session.
+    test::TempFolder elsewhere;
+    ASSERT_TRUE(CopyFileA(test::BuiltExe().c_str(), (elsewhere / "HistDataToQorp.exe").c_str(), FALSE));
+    test::Process other;
+    ASSERT_TRUE(other.Start(elsewhere / "HistDataToQorp.exe", "", elsewhere.path()));
+    std::string status;
+    ASSERT_TRUE(test::WaitUntil([&] {
+        status = test::ReadFile(elsewhere / "HistDataToQorp.status");
+        return status.find("RunningAs=") != std::string::npos;
+    }, 30000));
+    test::WriteFile(folder / "HistDataToQorp.status", status);
+    test::Process second;
+    ASSERT_TRUE(second.Start(exe, "", folder.path()));
+    ASSERT_TRUE(test::AnswerMessageBox(second.Id(), "HistData to Brel Qorp", IDOK, &prompt, 30000));
+    const size_t as = status.find("RunningAs=") + 10;
+    EXPECT_EQ("HistData to Brel Qorp already runs from " + folder.path() + " for " +
+                  status.substr(as, status.find('\r', as) - as) +
+                  " and exports the hours there; its window is in that session. This copy ends.",
+              prompt);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <optional>
 #include "core/clock.h"
 #include "core/datetime.h"
+#include "logging/event_log.h"
 #include "logging/msgbox.h"
 #include "temp_folder.h"
 
@@ -43,6 +44,16 @@ public:
     int32_t answer = 1;
     std::vector<std::string> prompts;
     std::vector<std::string> calls;  // "prompt|buttons|title", "-" for no title
+};
+
+// Records the events the program would write to the Application log, "id|type|text".
+class RecordingEvents : public EventSink {
+public:
+    void Report(EventId id, EventType type, const std::string& text) override {
+        static const char* const kTypes[] = {"Error", "Warning", "Information"};
+        lines.push_back(std::to_string(static_cast<int>(id)) + "|" + kTypes[static_cast<int>(type)] + "|" + text);
+    }
+    std::vector<std::string> lines;
 };
 
 // The number of the VrxError that the action raises, 0 when it raises none.

@@ -22,16 +22,20 @@ public:
     void SetProgressPanel(const std::string& text) override { progress = text; }
     void SetTrayPicture(TrayPicture p) override { picture = static_cast<int>(p) + 1; }
     void SetBusy(bool on) override { busy = on; }
-    void SetExportStatus(const std::string& text) override { status.push_back(text); }
+    void SetExportStatus(const std::string& text, const std::string& tip) override {
+        status.push_back(text);
+        tips.push_back(tip);
+    }
+    void SetTrayWarning(bool on) override { warning = on; }
     void AskForSettings() override { ++asked; }
     void ShowBalloon(const std::string& text) override { balloons.push_back(text); }
     // Timer, caption, mode panel and tray picture (Flash1 is 1) in one line.
     std::string State() const {
         return std::string(timer ? "on|" : "off|") + caption + "|" + panel + "|" + std::to_string(picture);
     }
-    bool timer = false, busy = false;
+    bool timer = false, busy = false, warning = false;
     std::string caption = "Pause Service", panel, progress;
-    std::vector<std::string> status, balloons;
+    std::vector<std::string> status, tips, balloons;
     int picture = 0, asked = 0;
 };
 
@@ -58,7 +62,8 @@ protected:
     RecordingView view;
     test::ScriptedForm form;
     ExportCycle cycle{form};
-    ServiceController service{cycle, view};
+    test::RecordingEvents events;
+    ServiceController service{cycle, view, events};
 };
 
 TEST_F(Service, ModesSetTimerCaptionPanelAndPictureAndPauseTogglesBetweenRunningAndPaused) {
@@ -100,9 +105,13 @@ TEST_F(Service, TimerTickAtThePlainMinuteExportsSinceLastRunAndRecordsItEvenWhen
     EXPECT_EQ("", view.progress);
     EXPECT_NE(std::string::npos, test::ReadFile(sb / "test.ini").find("LAST_RUN=2011-03-25 14:00:00\r\n"));
     // The status follows each saved hour, the failed one waiting once a later hour is saved.
-    EXPECT_EQ((std::vector<std::string>{"Last hour exported 2011-03-25 11:00", "Last hour exported 2011-03-25 13:00; 1 to retry",
-                                        "Last hour exported 2011-03-25 13:00; 1 to retry"}),
+    const std::string waiting = "1 hour(s) wait for retry, the oldest 2011-03-25 12:00; ";
+    EXPECT_EQ((std::vector<std::string>{"Last hour exported 2011-03-25 11:00",
+                                        waiting + "Last hour exported 2011-03-25 13:00",
+                                        waiting + "Last hour exported 2011-03-25 13:00"}),
               view.status);
+    EXPECT_EQ(fsys::ExeName() + ": 1 h waiting", view.tips.back());
+    EXPECT_TRUE(view.warning);
 }
 
 TEST_F(Service, ManualRunNeverMovesLastRunEvenWhenManualModeIsRefusedOrTheServiceResumesDuringIt) {
@@ -161,7 +170,7 @@ TEST_F(Service, StartRunsAsksAtOnceForAnEmptyKeyAndWaitsForAFolderThatComesLateH
         const std::string cut = box / "out\\.2011032514.CSV.part";  // a kill's half-made copy
         test::WriteFile(cut, "cut");
         RecordingView v;
-        ServiceController s{cycle, v};
+        ServiceController s{cycle, v, events};
         EXPECT_EQ(c.outcome, s.Start());
         EXPECT_EQ(c.outcome != StartOutcome::Running, fsys::Exists(cut));
         EXPECT_EQ(c.outcome == StartOutcome::Running, s.ServiceRunning());
@@ -183,7 +192,7 @@ TEST_F(Service, StartRunsAsksAtOnceForAnEmptyKeyAndWaitsForAFolderThatComesLateH
         // A share back only after twenty minutes: the operator is asked once after fifteen,
         // and the service still starts by itself, the settings form left open as it is.
         RecordingView slow;
-        ServiceController late{cycle, slow};
+        ServiceController late{cycle, slow, events};
         box.Set("OUTPUT_FOLDER", box / "late");
         EXPECT_EQ(StartOutcome::Waiting, late.Start());
         for (int minute = 1; minute <= 20; ++minute) {
@@ -244,14 +253,14 @@ TEST_F(Service, ClockSetADayAheadAndBackLosesNoRealHourEvenAcrossARestart) {
     form.starts.clear();
     ExportCycle again{form};
     RecordingView view2;
-    ServiceController restarted{again, view2};
+    ServiceController restarted{again, view2, events};
     restarted.SetServiceMode(ServiceMode::Running);
     restarted.OnTimerTick();
     EXPECT_EQ(std::vector<DateTime>{At(14)}, form.starts);
     EXPECT_EQ((std::vector<std::string>{"2011032511.CSV", "2011032512.CSV", "2011032513.CSV", "2011032514.CSV"}),
               test::FilesIn(sb / "out"));
-    EXPECT_EQ(std::vector<std::string>{"Hours are not exported: clock was set back"}, view2.balloons);
-    EXPECT_NE(std::string::npos, test::ReadFile(StatusFile()).find("Trouble=clock was set back\r\n"));
+    EXPECT_EQ(std::vector<std::string>{"Hours are not exported: the clock was set back"}, view2.balloons);
+    EXPECT_NE(std::string::npos, test::ReadFile(StatusFile()).find("Trouble=the clock was set back\r\n"));
 }
 
 TEST_F(Service, StatusFileTellsMonitoringTheLastHourTheHoursWaitingTheModeAndTheLastError) {
@@ -259,7 +268,8 @@ TEST_F(Service, StatusFileTellsMonitoringTheLastHourTheHoursWaitingTheModeAndThe
     form.failHour[At(12)] = 1;
     service.OnTimerTick();
     const std::string status = test::ReadFile(StatusFile());
-    for (const char* line : {"Status=Last hour exported 2011-03-25 13:00; 1 to retry\r\n",
+    for (const char* line : {"Status=1 hour(s) wait for retry, the oldest 2011-03-25 12:00; Last hour exported "
+                             "2011-03-25 13:00\r\n",
                                     "Updated=2011-03-25 14:05:09\r\n", "LastHourExported=2011-03-25 13:00:00\r\n",
                                     "NextHour=2011-03-25 14:00:00\r\n", "HoursWaitingForRetry=1\r\n",
                                     "OldestWaitingHour=2011-03-25 12:00:00\r\n", "ServiceMode=RUNNING\r\n",

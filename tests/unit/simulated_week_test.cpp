@@ -32,7 +32,8 @@ public:
     void SetProgressPanel(const std::string&) override {}
     void SetTrayPicture(TrayPicture) override {}
     void SetBusy(bool) override {}
-    void SetExportStatus(const std::string&) override {}
+    void SetExportStatus(const std::string&, const std::string&) override {}
+    void SetTrayWarning(bool) override {}
     void AskForSettings() override {}
     void ShowBalloon(const std::string&) override {}
     bool timer = false;
@@ -76,7 +77,7 @@ protected:
         cycle.reset();
         form = std::make_unique<FrmDDE>(channel, host, AppActivity(), CurrentDdeSettings);
         cycle = std::make_unique<ExportCycle>(*form);
-        service = std::make_unique<ServiceController>(*cycle, view);
+        service = std::make_unique<ServiceController>(*cycle, view, events);
         AppConfig().setItem("LAST_RUN", test::IniValue(IniFile(), "LAST_RUN"));
         service->SetServiceMode(ServiceMode::Running);
     }
@@ -89,6 +90,7 @@ protected:
     test::FakeDdeChannel channel;
     test::FakeHistDataHost host{clock};
     QuietView view;
+    test::RecordingEvents events;
     std::unique_ptr<FrmDDE> form;
     std::unique_ptr<ExportCycle> cycle;
     std::unique_ptr<ServiceController> service;
