@@ -71,10 +71,12 @@ bool DeliveryJournal::Flush() {
     bool written = fsys::IsDirectory(folder) || fsys::CreateFolder(folder, &e);
     if (written) {
         // A power cut can cut the last line short: the next one starts on a line of its own.
+        // A file there but unreadable for now is not a new file: no second header in it.
         const std::optional<std::string> before = fsys::ReadAll(path);
-        std::string text = !before || before->empty() ? std::string(kJournalHeader) + "\r\n"
-                           : before->back() != '\n'   ? "\r\n"
-                                                      : "";
+        const bool fresh = before ? before->empty() : !fsys::Exists(path);
+        std::string text = fresh ? std::string(kJournalHeader) + "\r\n"
+                           : before && before->back() != '\n' ? "\r\n"
+                                                               : "";
         for (const std::string& line : waiting_) text += line + "\r\n";
         written = fsys::AppendFlushed(path, text, &e);
     }
