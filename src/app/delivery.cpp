@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/delivery_journal.h"
 #include "app/globals.h"
 #include "app/shared.h"
 #include "core/error.h"
@@ -60,19 +61,24 @@ bool IsOurUnfinishedCopy(const std::string& name) {
 
 bool AnyFile(const std::string&) { return true; }
 
-void Publish(const std::string& from, const std::string& folder, const std::string& name) {
+// Returns what the journal proves of the file, taken from the checked file in the cache: a
+// local read, where the copy may lie on a share.
+FileDigest Publish(const std::string& from, const std::string& folder, const std::string& name) {
     const std::string temp = folder + UnfinishedName(name);
     RemovedUnlessKept unfinished(temp);
     OsError e;
+    const std::optional<std::string> content = fsys::ReadAll(from, &e);
+    if (!content) throw VrxError(e.number, e.text);
     if (!fsys::CopyFile(from, temp, &e)) throw VrxError(e.number, e.text);
     // A share that drops or a full disk can leave a short copy without an error on the way.
     std::optional<uint64_t> want = fsys::FileSize(from);
     std::optional<uint64_t> got = fsys::FileSize(temp);
-    if (!want || !got || *want != *got) {
+    if (!want || !got || *want != *got || *want != content->size()) {
         throw VrxError(57, "Device I/O error: the copy of " + name + " is incomplete");
     }
     if (!fsys::Rename(temp, folder + name, &e)) throw VrxError(e.number, e.text);
     unfinished.Keep();
+    return DigestOf(*content);
 }
 
 void DeleteListed(const std::string& folder, const std::string& pattern, fsys::Hidden hidden,
@@ -106,8 +112,9 @@ bool LeadsElsewhere(const std::string& folder) {
 }  // namespace
 
 std::string HistDataFolder() { return FoldersNow().histData; }
+std::string OutputFolder() { return FoldersNow().output; }
 
-bool MoveCSVFiles(const std::string& pattern) {
+bool MoveCSVFiles(const std::string& pattern, DeliveryJournal* journal) {
     VRXLoggerTXT& log = AppLog();
     try {
         log.WriteLog("Move CSV Files ... start", 2);
@@ -131,7 +138,9 @@ bool MoveCSVFiles(const std::string& pattern) {
         for (const std::string& name : *names) {
             const std::string from = source + name;
             LogActivity("File to Copy: " + destination + name, 2);
-            Publish(from, destination, name);
+            const FileDigest digest = Publish(from, destination, name);
+            const std::optional<DateTime> hour = HourOfDeliveredName(name);
+            if (journal && hour) journal->Delivered(*hour, digest);
             log.WriteLog("Remove temp: " + from, 2);
             if (!fsys::DeleteFile(from, &e)) throw VrxError(e.number, e.text);
         }

@@ -254,6 +254,7 @@ ExportCycle::Outcome ExportCycle::ExportHour(const DateTime& cursor, long remain
     if (!form_.SendRequest()) {
         if (form_.NoData()) {
             LogActivity("No data for " + FormatGeneral(hour) + ": nothing to export", 1);
+            journal_.Settled(hour, JournalOutcome::NoData);
             timeoutsInARow_ = 0;
             return Outcome::NoData;
         }
@@ -268,7 +269,7 @@ ExportCycle::Outcome ExportCycle::ExportHour(const DateTime& cursor, long remain
     Step(HourStep::Checked, hour);
     LogActivity("Request submitted, files created", 1);
     // Only this hour's own checked file leaves the cache.
-    if (!MoveCSVFiles(FormatPattern(hour, "yyyymmddhh") + ".CSV")) {
+    if (!MoveCSVFiles(FormatPattern(hour, "yyyymmddhh") + ".CSV", &journal_)) {
         failedInCycle_.push_back(hour);
         return Outcome::Failed;
     }
@@ -353,6 +354,7 @@ bool ExportCycle::RetryListedHours(std::vector<RetryList::Entry> listed, long ne
             LogActivity("Gave up " + FormatGeneral(entry.hour) + ": it has failed for " +
                             std::to_string(RetryList::kDaysKept) + " days since " + FormatGeneral(entry.listed),
                         0);
+            journal_.Settled(entry.hour, JournalOutcome::GivenUp);
         }
     }
     return true;

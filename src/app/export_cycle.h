@@ -11,6 +11,7 @@
 #include <variant>
 #include <vector>
 
+#include "app/delivery_journal.h"
 #include "app/retry_list.h"
 #include "core/datetime.h"
 #include "histdata/dde_form.h"
@@ -55,6 +56,8 @@ public:
     // hours it asked for.
     const std::vector<DateTime>& FailedHours() const { return failedInCycle_; }
     long HoursAsked() const { return hoursAsked_; }
+    // Where every hour delivered, without data, or given up is written down.
+    DeliveryJournal& Journal() { return journal_; }
 
     static constexpr int kTimeoutsBeforeStop = 2;
     // A long list of failing hours must not hold the service: one cycle retries at most this
@@ -89,6 +92,7 @@ private:
     }
 
     DdeForm& form_;
+    DeliveryJournal journal_;
     std::unique_ptr<TagTable> filter_;
     bool running_ = false;
     std::optional<RetryList> retries_;

@@ -109,6 +109,8 @@ StartOutcome ServiceController::Start() {
     }
     // What a kill left half done: unchecked files in the cache, a cut copy in the output folder.
     DeleteUncheckedCsvFiles();
+    // A kill between a file's final rename and its journal line: the file is the proof.
+    cycle_.Journal().Reconcile(OutputFolder());
     const std::string missing = Unreachable();
     if (missing.empty()) {
         SetServiceMode(ServiceMode::Running);
@@ -126,6 +128,7 @@ void ServiceController::OnWatchTick() {
     if (waitingSince_) {
         if (IsConfigured()) {
             LogActivity("Everything configured is reachable now", 0);
+            cycle_.Journal().Reconcile(OutputFolder());
             // Even over the settings form opened below: the operator's form stays as it is.
             SetServiceMode(ServiceMode::Running);
             RefreshStatus();

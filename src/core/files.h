@@ -68,6 +68,8 @@ std::optional<std::string> ReadAll(const std::string& path, OsError* err = nullp
 // replaces path in one step; on failure the old file stays as it was.
 bool WriteAtomic(const std::string& path, const std::string& content, OsError* err = nullptr);
 bool WriteAll(const std::string& path, const std::string& content, OsError* err = nullptr);
+// Adds content at the end of path (made when missing) and returns only when it is on disk.
+bool AppendFlushed(const std::string& path, const std::string& content, OsError* err = nullptr);
 // fopen with the path mapped for the host; shared for reading by other processes.
 std::FILE* Open(const std::string& path, const char* mode);
 

@@ -57,10 +57,12 @@ bool ReadOnly(const std::string& hostPath) {
     return ::stat(hostPath.c_str(), &st) == 0 && S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR);
 }
 
-// Replaces hostPath with content, flushed to disk before it returns.
-bool WriteFlushed(const std::string& hostPath, const std::string& content, mode_t mode, OsError* err) {
+// Replaces hostPath with content (or adds it at the end, how O_APPEND), flushed to disk before
+// it returns.
+bool WriteFlushed(const std::string& hostPath, const std::string& content, mode_t mode, OsError* err,
+                  int how = O_TRUNC) {
     if (ReadOnly(hostPath)) return Fail(err, EACCES);
-    const int fd = ::open(hostPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
+    const int fd = ::open(hostPath.c_str(), O_WRONLY | O_CREAT | how | O_CLOEXEC, mode);
     if (fd < 0) return Fail(err);
     if (!WriteFd(fd, content) || ::fsync(fd) != 0) {
         const int e = errno;
@@ -270,6 +272,10 @@ bool WriteAll(const std::string& path, const std::string& content, OsError* err)
         return Fail(err, e);
     }
     return ::close(fd) == 0 || Fail(err);
+}
+
+bool AppendFlushed(const std::string& path, const std::string& content, OsError* err) {
+    return WriteFlushed(Host(path), content, 0666, err, O_APPEND);
 }
 
 std::FILE* Open(const std::string& path, const char* mode) { return std::fopen(Host(path).c_str(), mode); }

@@ -274,6 +274,14 @@ bool WriteAll(const std::string& path, const std::string& content, OsError* err)
     return WriteWhole(file.get(), content) || Fail(err);
 }
 
+bool AppendFlushed(const std::string& path, const std::string& content, OsError* err) {
+    // Readers (an auditor's copy, a viewer) may hold the file open; a second writer may not.
+    UniqueFile file(CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return Fail(err);
+    return (WriteWhole(file.get(), content) && FlushFileBuffers(file.get())) || Fail(err);
+}
+
 std::FILE* Open(const std::string& path, const char* mode) { return _fsopen(path.c_str(), mode, _SH_DENYNO); }
 
 std::string ProgramFolder() { return FolderOf(ModulePath()); }

@@ -4,6 +4,7 @@
 #include <string>
 #include <utility>
 
+#include "core/sha256.h"
 #include "core/text.h"
 
 namespace hdq {
@@ -45,6 +46,22 @@ TEST(Text, ReadsNumbersAndBooleansAndRoundsHalfToEvenWithinTheIntegerRange) {
     const std::pair<const char*, std::optional<bool>> flags[] = {
         {"True", true}, {"FALSE", false}, {"-1", true}, {"0.5", true}, {"0", false}, {"yes", std::nullopt}};
     for (const auto& [text, value] : flags) EXPECT_EQ(value, ParseBool(text)) << text;
+}
+
+TEST(Sha256, KnownDigestsWhateverPiecesTheBytesComeIn) {
+    // Each fed in pieces of this many bytes, across the 64-byte blocks.
+    const struct { std::string bytes; size_t piece; const char* digest; } cases[] = {
+        {"", 1, "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
+        {"abc", 1, "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+        {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq", 55,
+         "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1"},
+        {std::string(1000000, 'a'), 997, "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
+    };
+    for (const auto& c : cases) {
+        Sha256 sha;
+        for (size_t at = 0; at < c.bytes.size(); at += c.piece) sha.Update(std::string_view(c.bytes).substr(at, c.piece));
+        EXPECT_EQ(c.digest, sha.Final()) << c.bytes.size();
+    }
 }
 
 }  // namespace
