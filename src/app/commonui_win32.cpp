@@ -141,7 +141,8 @@ void CommonUI::TellNotConfigured() {
 }
 
 void CommonUI::RunManually() {
-    CommonManualRun answer;
+    const std::unique_ptr<OperatorDates> dates = UserOperatorDates();
+    CommonManualRun answer(*dates);
     ManualRunDialog dialog(answer);
     dialog.Show(hwnd());
     if (answer.ManualRunResult() != CommonManualRun::kRun) return;

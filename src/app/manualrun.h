@@ -1,10 +1,12 @@
 #pragma once
 // CommonManualRun: the answer of the "Manual Run" dialog. The dialog (manualrun_win32.cpp)
 // shows the default texts, hands the typed texts to Run or Close, and the main window reads
-// the result and the two dates afterwards.
+// the result and the two dates afterwards. The fields hold dates in the operator's own form
+// (operator_dates.h); the log lines keep the fixed one.
 #include <cstdint>
 #include <optional>
 #include <string>
+#include "app/operator_dates.h"
 #include "core/datetime.h"
 
 namespace hdq {
@@ -13,9 +15,20 @@ class CommonManualRun {
 public:
     static constexpr int16_t kRun = 1;
     static constexpr int16_t kClose = 2;
+    // A range of more hours than a week is confirmed first: a mistyped year would otherwise
+    // keep HistData busy for days.
+    static constexpr long kConfirmAbove = 7 * 24;
+
+    explicit CommonManualRun(const OperatorDates& dates) : dates_(dates) {}
 
     // Default texts: the start of yesterday, and the current hour.
     void Load();
+    // What the typed range covers, for the line under the fields, e.g. "24 hours to export".
+    std::string RangeText(const std::string& startText, const std::string& endText) const;
+    // The hours the accepted range asks HistData for.
+    long Hours() const;
+    // The form the fields take, e.g. "dd.MM.yyyy HH:mm".
+    std::string Form() const { return dates_.Form(); }
     const std::string& StartText() const { return startText_; }
     const std::string& EndText() const { return endText_; }
 
@@ -31,6 +44,7 @@ public:
     DateTime EndDate() const { return end_.value_or(kZeroDate); }
 
 private:
+    const OperatorDates& dates_;
     std::string startText_, endText_;
     std::optional<DateTime> start_, end_;
     int16_t result_ = 0;

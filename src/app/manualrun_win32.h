@@ -18,6 +18,10 @@ protected:
     bool OnClose() override;
 
 private:
+    void ShowRange();
+    // True when the range is a week or less, or the operator confirms the longer one.
+    bool RangeConfirmed();
+
     CommonManualRun& answer_;
 };
 

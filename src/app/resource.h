@@ -23,3 +23,6 @@
 #define IDC_txtEndDate 1104
 #define IDC_btnRun 1105
 #define IDC_btnClose 1106
+#define IDC_lblStartForm 1107
+#define IDC_lblEndForm 1108
+#define IDC_lblHours 1109

@@ -197,6 +197,38 @@ TEST_F(Installed, ManualRunWritesOneFilePerHourAndLeavesLastRunAlone) {
     }
 }
 
+// Wine takes a program's locale from the Unix one it starts in, and hands the test's own to the
+// programs it starts: tests/CMakeLists.txt runs this suite alone with LC_ALL=de_DE.UTF-8.
+class InstalledInGerman : public Installed {
+protected:
+    void SetUp() override {
+        if (PRIMARYLANGID(LANGIDFROMLCID(GetUserDefaultLCID())) != LANG_GERMAN) GTEST_SKIP() << "not a German locale";
+        Installed::SetUp();
+    }
+};
+
+TEST_F(InstalledInGerman, ManualRunReadsDatesInTheOperatorsOwnFormAndConfirmsMoreThanAWeek) {
+    ASSERT_NO_FATAL_FAILURE(Launch());
+    PostClick(FindChildById(main, IDC_btnManual));
+    HWND dialog = FindTopWindowOfProcess(app.Id(), "Manual Run", 10000);
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_NE(std::string::npos, WindowText(FindChildById(dialog, IDC_txtEndDate)).find('.'));
+    // The first of April to a German, the fourth of January to an American.
+    SetText(FindChildById(dialog, IDC_txtStartDate), "01.04.2010 08:00");
+    SetText(FindChildById(dialog, IDC_txtEndDate), "01.04.2011 11:00");
+    EXPECT_EQ("8763 hours to export (365.1 days)", WindowText(FindChildById(dialog, IDC_lblHours)));
+    PostClick(FindChildById(dialog, IDC_btnRun));
+    std::string prompt;
+    ASSERT_TRUE(AnswerMessageBox(app.Id(), "HistData to Brel Qorp", IDNO, &prompt)) << Describe();
+    EXPECT_EQ(0u, prompt.find("Export 8763 hours, from 2010-04-01 08:00:00 to 2011-04-01 11:00:00?")) << prompt;
+    SetText(FindChildById(dialog, IDC_txtStartDate), "01.04.2011 08:00");
+    PostClick(FindChildById(dialog, IDC_btnRun));
+    ASSERT_TRUE(WaitForActivity(main, {"Complete Manual process HistData files, status: True"}, 90000)) << Describe();
+    EXPECT_EQ((std::vector<std::string>{"2011040108.CSV", "2011040109.CSV", "2011040110.CSV"}),
+              CsvFilesIn(program / "out"))
+        << Describe();
+}
+
 TEST_F(Installed, ExitDuringALongExportEndsTheProgramAfterTheHourUnderWay) {
     ASSERT_NO_FATAL_FAILURE(Launch());
     ASSERT_TRUE(RunManual(app.Id(), main, "2011-03-25 08:00:00", "2011-03-26 14:00:00")) << "no Manual Run dialog";
