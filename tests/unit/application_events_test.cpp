@@ -1,5 +1,4 @@
-// The Application log's events: which of the program's log lines become which event ID, and
-// the hourly limit that keeps a repeating failure from flooding IT's monitoring.
+// Which of the program's log lines become which event ID, and the hourly limit per ID.
 #include <gtest/gtest.h>
 
 #include <optional>

@@ -1,6 +1,4 @@
-// The events under Wine: the writer reaches the Application log, and the message table built
-// into the program resolves every event ID, so Event Viewer shows a text, not "description
-// cannot be found".
+// The writer reaches the Application log, and the program's message table names every event ID.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -41,8 +39,7 @@ TEST(ApplicationLog, TheWriterReportsAndTheProgramsMessageTableNamesEveryId) {
         const DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ARGUMENT_ARRAY, exe.get(),
                                        messageId, 0, text, sizeof text, reinterpret_cast<va_list*>(line));
         ASSERT_NE(0u, n) << GetLastError();
-        EXPECT_NE(nullptr, std::strstr(text, meaning)) << text;
-        EXPECT_NE(nullptr, std::strstr(text, ": the log line")) << text;
+        EXPECT_TRUE(std::strstr(text, meaning) && std::strstr(text, ": the log line")) << text;
     }
 }
 
