@@ -18,6 +18,8 @@ Target x86-unicode
 !endif
 !define EXE "HistDataToQorp.exe"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\HistDataToQorp"
+; The program's events in the Application log take their text from the message table in its exe.
+!define EVENT_SOURCE_KEY "SYSTEM\CurrentControlSet\Services\EventLog\Application\HistDataToQorp"
 
 Name "HistData to Brel Qorp Utility ${VERSION}"
 OutFile "${OUTFILE}"
@@ -263,6 +265,9 @@ Section "Program (required)" SecProgram
   WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+  WriteRegExpandStr HKLM "${EVENT_SOURCE_KEY}" "EventMessageFile" "$INSTDIR\${EXE}"
+  ; Error, warning and information.
+  WriteRegDWORD HKLM "${EVENT_SOURCE_KEY}" "TypesSupported" 7
 SectionEnd
 
 Section "Start with Windows (all users)" SecStartup
@@ -304,5 +309,6 @@ Section "Uninstall"
   Delete "$SMSTARTUP\HistDataToQorp.lnk"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
   DeleteRegKey HKLM "Software\HistDataToQorp"
+  DeleteRegKey HKLM "${EVENT_SOURCE_KEY}"
   RMDir "$INSTDIR"
 SectionEnd

@@ -8,7 +8,9 @@
 
 #include "core/clock.h"
 #include "core/files.h"
+#include "core/scoped_flag.h"
 #include "core/text.h"
+#include "logging/failure_events.h"
 
 namespace hdq {
 namespace {
@@ -56,6 +58,14 @@ void VRXLoggerTXT::WriteLog(const std::string& what, int verbosityLevel) {
         lastError_ = FormatGeneral(AppClock().Now());
         lastError_ += ' ';
         lastError_ += what;
+    }
+    if (verbosityLevel <= 0 && onFailureLine_ && !inFailureHook_ && IsFailureLine(what)) {
+        const ScopedFlag inHook(inFailureHook_);
+        try {
+            onFailureLine_(what);
+        } catch (...) {
+            // Whoever hears of failures must not add one to the caller's.
+        }
     }
     if (!enabled_) return;
     // A file is opened even for a message that the level then drops, so that a failed open

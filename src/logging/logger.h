@@ -37,6 +37,9 @@ public:
     // logs then too, not only at start-up. The owner passes the days to keep as they are
     // set now, so a changed setting applies from the next day.
     void SetOnNewDay(std::function<void()> v) { onNewDay_ = std::move(v); }
+    // Called with each level-0 failure line (IsFailureLine), whether or not the log is
+    // enabled. Lines the callee logs meanwhile do not call it again.
+    void SetOnFailureLine(std::function<void(const std::string&)> v) { onFailureLine_ = std::move(v); }
 
     void closeLog();
     void AssertVerbosity();
@@ -87,6 +90,8 @@ private:
     uint32_t tickMark_ = 0;
     int64_t clockStepMs_ = 0;
     std::function<void()> onNewDay_;
+    std::function<void(const std::string&)> onFailureLine_;
+    bool inFailureHook_ = false;
     std::string lastError_;
 };
 

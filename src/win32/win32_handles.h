@@ -67,6 +67,10 @@ struct ModuleTraits {
     static HMODULE invalid() { return nullptr; }
     static void close(HMODULE h) { FreeLibrary(h); }
 };
+struct EventSourceTraits {
+    static HANDLE invalid() { return nullptr; }
+    static void close(HANDLE h) { DeregisterEventSource(h); }
+};
 
 using UniqueKernelHandle = UniqueHandle<HANDLE, KernelTraits>;
 using UniqueFile = UniqueHandle<HANDLE, FileTraits>;
@@ -76,6 +80,7 @@ using UniqueMenu = UniqueHandle<HMENU, MenuTraits>;
 using UniqueFont = UniqueHandle<HFONT, FontTraits>;
 using UniqueWindow = UniqueHandle<HWND, WindowTraits>;
 using UniqueModule = UniqueHandle<HMODULE, ModuleTraits>;
+using UniqueEventSource = UniqueHandle<HANDLE, EventSourceTraits>;
 
 // Error text of a Win32 error number, without the trailing line break.
 std::string ErrorText(DWORD code);
