@@ -37,19 +37,8 @@ std::vector<JournalLine> ReadJournalFile(const std::string& path) {
 // The list's lines without RetryList::Load, which sets damaged lines aside in a file: this
 // picture must not write.
 std::vector<RetryList::Entry> ReadRetryFile(const std::string& path) {
-    std::vector<RetryList::Entry> entries;
     const std::optional<std::string> content = fsys::Exists(path) ? fsys::ReadAll(path) : std::nullopt;
-    if (!content) return entries;
-    size_t from = 0;
-    while (from < content->size()) {
-        size_t end = content->find('\n', from);
-        if (end == std::string::npos) end = content->size();
-        std::string line = content->substr(from, end - from);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (auto entry = ParseRetryLine(line)) entries.push_back(*entry);
-        from = end + 1;
-    }
-    return entries;
+    return content ? ParseRetryList(*content) : std::vector<RetryList::Entry>{};
 }
 }  // namespace
 
