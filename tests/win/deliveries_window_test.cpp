@@ -2,6 +2,7 @@
 // retry list, read back through the list view a screen reader reads.
 #include <gtest/gtest.h>
 
+#include <windows.h>
 #include <commctrl.h>
 
 #include "app/deliveries_win32.h"
