@@ -168,7 +168,7 @@ void TimeFilterBox(int runs) {
             SendMessageA(plain, WM_SETREDRAW, TRUE, 0);
             InvalidateRect(plain, nullptr, TRUE);
             UpdateWindow(plain);
-            refills.push_back(Now() - t);
+            refills.push_back((Now() - t) * 1000);
         }
         DestroyWindow(plain);
     }
@@ -209,19 +209,18 @@ void TimeWeekDrawing(int runs) {
             double t = Now();
             hdq::win::DrawWeek(canvas.dc(), area, week, nullptr);
             GdiFlush();
-            draws.push_back(Now() - t);
+            draws.push_back((Now() - t) * 1000);
             t = Now();
             for (int c = 0; c < 7 * 24; ++c) {
                 const RECT cell = layout.Cell(c / 24, c % 24);
                 FillRect(canvas.dc(), &cell, static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH)));
             }
             GdiFlush();
-            fills.push_back(Now() - t);
+            fills.push_back((Now() - t) * 1000);
         }
     }
     ReleaseDC(nullptr, screen);
-    std::printf("%-24s %4s %6s %9s %9s %9s
-", "week, 168 cells (s)", "ok", "failed", "mean", "min", "max");
+    std::printf("%-24s %4s %6s %9s %9s %9s\n", "week, 168 cells (ms)", "ok", "failed", "mean", "min", "max");
     PrintRow("draw the week", draws, draws.size(), {*std::max_element(draws.begin(), draws.end())});
     PrintRow("fill 168 rectangles", fills, fills.size(), {*std::max_element(fills.begin(), fills.end())});
 }
