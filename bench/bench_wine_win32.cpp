@@ -5,7 +5,9 @@
 // - the real HistDataToQorp.exe's start in a configured program folder, from CreateProcess to
 //   its tray window, and its working set once settled, against a trivial Win32 window program;
 // - a keystroke in the tag selection's filter box with 50,000 tags, from the text set to the
-//   list drawn, against refilling a plain list box with the names shown (the other way to redraw).
+//   list drawn, against refilling a plain list box with the names shown (the other way to redraw);
+// - the Deliveries window's week of 168 cells drawn into a memory DC, against filling the same
+//   168 rectangles with one brush and nothing else.
 #include <windows.h>
 #include <psapi.h>
 
@@ -17,6 +19,7 @@
 #include <vector>
 
 #include "app/shared.h"
+#include "app/week_drawing_win32.h"
 #include "driver_win32.h"
 #include "histdata_standin_win32.h"
 #include "core/files.h"
@@ -165,7 +168,7 @@ void TimeFilterBox(int runs) {
             SendMessageA(plain, WM_SETREDRAW, TRUE, 0);
             InvalidateRect(plain, nullptr, TRUE);
             UpdateWindow(plain);
-            refills.push_back(Now() - t);
+            refills.push_back((Now() - t) * 1000);
         }
         DestroyWindow(plain);
     }
@@ -175,12 +178,61 @@ void TimeFilterBox(int runs) {
     PrintRow("refill of a plain list", refills, refills.size(), {*std::max_element(refills.begin(), refills.end())});
 }
 
+// A week with every state: a failing plant's hours, delivered with gaps, retries and no data.
+hdq::WeekPicture MixedWeek(const hdq::DateTime& now) {
+    std::vector<hdq::JournalLine> journal;
+    std::vector<hdq::RetryList::Entry> retries;
+    for (int i = 0; i < 7 * 24; ++i) {
+        const hdq::DateTime hour = now.Date().AddDays(-6).AddSeconds(3600LL * i);
+        const hdq::JournalOutcome outcome[] = {hdq::JournalOutcome::Delivered, hdq::JournalOutcome::NoData,
+                                               hdq::JournalOutcome::GivenUp};
+        if (i % 11 == 5) {
+            retries.push_back({hour, hour.AddSeconds(3700)});
+        } else if (i % 13 != 7) {
+            journal.push_back({hour, hour.AddSeconds(3641), outcome[i % 17 == 2 ? 2 : i % 3 == 1 ? 1 : 0],
+                               60, 5120, std::string(64, 'a')});
+        }
+    }
+    return hdq::WeekPicture::Build(journal, retries, now.AddSeconds(-7200), now);
+}
+
+// The picture at the size the window gives it (426 x 150 dialog units at 96 DPI).
+void TimeWeekDrawing(int runs) {
+    const hdq::WeekPicture week = MixedWeek(hdq::DateTime{2026, 12, 7, 10, 20, 0});
+    const RECT area{0, 0, 639, 244};
+    HDC screen = GetDC(nullptr);
+    std::vector<double> draws, fills;
+    {
+        const hdq::win::MemoryCanvas canvas(screen, area.right, area.bottom);
+        const hdq::win::WeekLayout layout = hdq::win::WeekLayout::Of(area);
+        for (int i = 0; i < runs * 20; ++i) {
+            double t = Now();
+            hdq::win::DrawWeek(canvas.dc(), area, week, nullptr);
+            GdiFlush();
+            draws.push_back((Now() - t) * 1000);
+            t = Now();
+            for (int c = 0; c < 7 * 24; ++c) {
+                const RECT cell = layout.Cell(c / 24, c % 24);
+                FillRect(canvas.dc(), &cell, static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH)));
+            }
+            GdiFlush();
+            fills.push_back((Now() - t) * 1000);
+        }
+    }
+    ReleaseDC(nullptr, screen);
+    std::printf("%-24s %4s %6s %9s %9s %9s\n", "week, 168 cells (ms)", "ok", "failed", "mean", "min", "max");
+    PrintRow("draw the week", draws, draws.size(), {*std::max_element(draws.begin(), draws.end())});
+    PrintRow("fill 168 rectangles", fills, fills.size(), {*std::max_element(fills.begin(), fills.end())});
+}
+
 }  // namespace
 
 // Arguments: the number of requests of each size, and of starts of each program (default 5);
-// "filter" as the second runs only the filter box table.
+// "filter" or "week" as the second runs only that table.
 int main(int argc, char** argv) {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+    TimeWeekDrawing(runs);
+    if (argc > 2 && std::string(argv[2]) == "week") return 0;
     TimeFilterBox(runs);
     if (argc > 2 && std::string(argv[2]) == "filter") return 0;
     std::printf("%-24s %4s %6s %9s %9s %9s %9s\n", "request (s)", "ok", "failed", "mean", "min", "over 2.0", "mean/2");

@@ -85,6 +85,7 @@ bool CommonUI::OnInit() {
     formSys_->Failed = [](const std::string& line) { AppLog().WriteLog(line, 0); };
     formSys_->Load(fsys::ExeName(), App());
     formSys_->SetFSys(hwnd());
+    formSys_->AddMenuItem("&Deliveries", [this] { deliveries_.Open(); });
     service_.RefreshStatus();
     return true;
 }
@@ -115,6 +116,9 @@ void CommonUI::OnCommand(int id, int, HWND) {
         break;
     case IDC_btnClear:
         Clear();
+        break;
+    case IDC_btnDeliveries:
+        deliveries_.Open();
         break;
     case IDC_CmdClose:
         if (!service_.SetServiceMode(ServiceMode::Running)) TellNotConfigured();
@@ -255,6 +259,7 @@ void CommonUI::SetTrayPicture(TrayPicture picture) {
 void CommonUI::SetExportStatus(const std::string& text, const std::string& tip) {
     SetProgressPanel(text);
     if (formSys_) formSys_->ShowTooltip(tip);
+    deliveries_.Refresh();  // the status follows every hour the service settles
 }
 
 void CommonUI::SetTrayWarning(bool on) {

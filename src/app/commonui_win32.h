@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "app/deliveries_win32.h"
 #include "app/export_cycle.h"
 #include "app/globals.h"
 #include "app/service_modes.h"
@@ -74,6 +75,7 @@ private:
     ExportCycle cycle_;
     ServiceController service_;
     std::unique_ptr<FrmSysTray> formSys_;
+    DeliveriesWindow deliveries_{ReadProgramWeekPicture};
     UniqueFont listFont_;
     HWND statusBar_ = nullptr;  // a child: destroyed with the window
     bool busy_ = false;

@@ -1,8 +1,10 @@
 #pragma once
-// Resource and control IDs of the main window and the manual run dialog (100-1999).
+// Resource and control IDs of the main window, the manual run dialog and the Deliveries window
+// (100-1999).
 
 #define IDD_CommonUI 100
 #define IDD_CommonManualRun 101
+#define IDD_Deliveries 102
 
 // CommonUI
 #define IDC_lstActivityLog 1001
@@ -15,6 +17,7 @@
 #define IDC_cmdHelp 1008
 #define IDC_sb1 1009
 #define IDT_tmrProcessFiles 1010
+#define IDC_btnDeliveries 1011
 
 // CommonManualRun
 #define IDC_Label1 1101
@@ -26,3 +29,8 @@
 #define IDC_lblStartForm 1107
 #define IDC_lblEndForm 1108
 #define IDC_lblHours 1109
+
+// Deliveries
+#define IDC_stcWeek 1201
+#define IDC_lvDeliveries 1202
+#define IDC_btnDeliveriesClose 1203

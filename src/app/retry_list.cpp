@@ -22,25 +22,31 @@ std::optional<RetryList::Entry> ParseRetryLine(const std::string& line) {
     return RetryList::Entry{TruncateToHour(*hour), *listed};
 }
 
+std::vector<RetryList::Entry> ParseRetryList(const std::string& content, std::vector<std::string>* setAside) {
+    std::vector<RetryList::Entry> entries;
+    size_t pos = 0;
+    while (pos < content.size()) {
+        size_t end = content.find('\n', pos);
+        if (end == std::string::npos) end = content.size();
+        std::string line = content.substr(pos, end - pos);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (auto entry = ParseRetryLine(line)) {
+            entries.push_back(*entry);
+        } else if (!line.empty() && setAside) {
+            setAside->push_back(line);
+        }
+        pos = end + 1;
+    }
+    return entries;
+}
+
 bool RetryList::Load(OsError* err) {
     entries_.clear();
     setAside_.clear();
     if (!fsys::Exists(path_)) return true;
     const std::optional<std::string> content = fsys::ReadAll(path_, err);
     if (!content) return false;
-    size_t pos = 0;
-    while (pos < content->size()) {
-        size_t end = content->find('\n', pos);
-        if (end == std::string::npos) end = content->size();
-        std::string line = content->substr(pos, end - pos);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (auto entry = ParseRetryLine(line)) {
-            Add(entry->hour, entry->listed);
-        } else if (!line.empty()) {
-            setAside_.push_back(line);
-        }
-        pos = end + 1;
-    }
+    for (const Entry& entry : ParseRetryList(*content, &setAside_)) Add(entry.hour, entry.listed);
     if (setAside_.empty()) return true;
     // Appended, so lines set aside by earlier starts stay too.
     std::string bad;

@@ -54,5 +54,7 @@ private:
 // The list's line for one hour, and back.
 std::string RetryLine(const RetryList::Entry& entry);
 std::optional<RetryList::Entry> ParseRetryLine(const std::string& line);
+// The hours of a list file's content in file order; lines that are not an hour go to setAside.
+std::vector<RetryList::Entry> ParseRetryList(const std::string& content, std::vector<std::string>* setAside = nullptr);
 
 }  // namespace hdq

@@ -26,6 +26,8 @@
 #define IDM_mRestore 3202
 #define IDM_mMinimize 3203
 #define IDM_mExit 3204
+// Items the owner adds above Exit take IDs from here on.
+#define IDM_mOwnerFirst 3220
 
 // FrmSysTray timer
 #define IDT_TmrFlash 3300

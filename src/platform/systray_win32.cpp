@@ -75,6 +75,14 @@ bool FrmSysTray::Load(const std::string& exeName, const AppProperties& app) {
     return true;
 }
 
+bool FrmSysTray::AddMenuItem(const std::string& text, std::function<void()> action) {
+    HMENU popup = menu_ ? GetSubMenu(menu_.get(), 0) : nullptr;
+    const UINT id = IDM_mOwnerFirst + static_cast<UINT>(ownerItems_.size());
+    if (!popup || !InsertMenuA(popup, IDM_mExit, MF_BYCOMMAND | MF_STRING, id, text.c_str())) return false;
+    ownerItems_.push_back(std::move(action));
+    return true;
+}
+
 void FrmSysTray::SetTooltip(const std::string& text) {
     std::string field = MakeTipField(text);
     std::memset(record_.szTip, 0, sizeof(record_.szTip));
@@ -258,7 +266,11 @@ void FrmSysTray::OnMenu(int id) {
     case IDM_mRestore: Restore(); break;
     case IDM_mMinimize: Minimize(); break;
     case IDM_mExit: Exit(); break;
-    default: break;
+    default:
+        if (id >= IDM_mOwnerFirst && id - IDM_mOwnerFirst < static_cast<int>(ownerItems_.size())) {
+            if (const auto& action = ownerItems_[static_cast<size_t>(id - IDM_mOwnerFirst)]) action();
+        }
+        break;
     }
 }
 

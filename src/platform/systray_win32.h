@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/app_properties.h"
 #include "platform/systray.h"
@@ -46,6 +47,9 @@ public:
     // Creates the hidden window, starts flashing and adds the icon; tip = the exe name. The
     // about box shows app.
     bool Load(const std::string& exeName, const AppProperties& app);
+    // An item of the owner's in the popup menu, placed above Exit (after Load); chosen, it
+    // calls action. False when the menu is not there.
+    bool AddMenuItem(const std::string& text, std::function<void()> action);
     void SetFSys(HWND owner) { owner_ = owner; }
     HWND FSys() const { return owner_; }
     HWND hwnd() const { return window_.get(); }
@@ -118,6 +122,7 @@ private:
     std::string exeName_;
     AppProperties app_;
     std::unique_ptr<FrmAbout> about_;
+    std::vector<std::function<void()>> ownerItems_;  // by command ID from IDM_mOwnerFirst
 };
 
 }  // namespace hdq::win

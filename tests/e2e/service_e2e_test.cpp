@@ -149,6 +149,10 @@ TEST_F(Installed, StartsHiddenAndRunningAndComesUpFromTheTrayWithItsAboutLinesLi
         Click(FindChildById(about, IDC_btnExit));
         EXPECT_FALSE(IsWindowVisible(about));
     }
+    // The item the main window adds above Exit.
+    PostMessageA(tray, WM_COMMAND, IDM_mOwnerFirst, 0);
+    HWND deliveries = FindTopWindowOfProcess(app.Id(), "Deliveries", 10000);
+    EXPECT_TRUE(deliveries && WaitUntil([&] { return IsShown(deliveries); }, 5000)) << "no Deliveries window from the tray";
 }
 
 // Wine prefers DLLs that lie beside HistDataToQorp.exe to its own for these names while this
