@@ -50,7 +50,7 @@ std::optional<AppProperties> AppPropertiesFromOwnVersionResource() {
     else if (auto internal = Ansi(resource->String(u"InternalName"))) p.title = *internal;
     if (auto v = Ansi(resource->String(u"ProductName"))) p.productName = *v;
     if (auto v = Ansi(resource->String(u"Comments"))) p.comments = *v;
-    if (auto v = Ansi(resource->String(u"FileDescription"))) p.build = *v;
+    if (auto v = Ansi(resource->String(u"BuildNumber"))) p.build = *v;
     if (const auto& fixed = resource->fileVersion) {
         p.major = HIWORD(fixed->ms);
         p.minor = LOWORD(fixed->ms);

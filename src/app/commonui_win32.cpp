@@ -105,6 +105,11 @@ void CommonUI::OnCommand(int id, int, HWND) {
         if (!service_.TogglePause()) TellNotConfigured();
         break;
     case IDC_btnManual:
+        // Pressed again while its export runs (inside that export's waits), it is Stop.
+        if (service_.ManualRunning()) {
+            service_.StopManualRun();
+            break;
+        }
         if (service_.BeginManualRun()) RunManually();
         EndIfExitWasChosen();
         break;
@@ -243,6 +248,8 @@ void CommonUI::SetTimerEnabled(bool on) {
 }
 
 void CommonUI::SetPauseCaption(const std::string& text) { SetItemText(IDC_btnPause, text); }
+
+void CommonUI::SetManualCaption(const std::string& text) { SetItemText(IDC_btnManual, text); }
 
 void CommonUI::SetModePanel(const std::string& text) {
     if (statusBar_) SendMessageA(statusBar_, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text.c_str()));

@@ -55,6 +55,7 @@ private:
     void SetProgressPanel(const std::string& text) override;
     void SetTrayPicture(TrayPicture picture) override;
     void SetBusy(bool busy) override;
+    void SetManualCaption(const std::string& text) override;
     void SetExportStatus(const std::string& text, const std::string& tip) override;
     void SetTrayWarning(bool on) override;
     void AskForSettings() override;

@@ -68,6 +68,7 @@ bool ExportCycle::ProcessHistFiles() {
         return false;
     }
     const ScopedFlag running(running_);
+    stopRequested_ = false;
     failedInCycle_.clear();
     hoursAsked_ = 0;
     try {
@@ -218,9 +219,10 @@ std::string ExportCycle::Trouble() const {
 }
 
 bool ExportCycle::ReadyFor(const DateTime& hour) {
-    const char* why = QuitRequested() ? "the program is ending"
-                      : SessionEnding() ? "Windows is ending the session"
-                                        : nullptr;
+    const char* why = QuitRequested()    ? "the program is ending"
+                      : SessionEnding()  ? "Windows is ending the session"
+                      : stopRequested_   ? "stopped by the operator"
+                                         : nullptr;
     // Every further hour would cost its time-outs too; the next cycle tries again.
     if (!why && timeoutsInARow_ >= kTimeoutsBeforeStop) {
         histDataHung_ = true;

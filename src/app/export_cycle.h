@@ -37,6 +37,9 @@ public:
 
     // True while ProcessHistFiles runs (its waits pump messages, so handlers can re-enter).
     bool Running() const { return running_; }
+    // The running cycle ends after the hour under way (the operator's Stop); the next cycle
+    // runs as usual.
+    void RequestStop() { stopRequested_ = running_; }
     // Called before each hour with the hour and how many hours remain (progress display).
     std::function<void(const DateTime& hour, long remaining)> OnProgress;
     std::function<void(HourStep step, const DateTime& hour)> OnHourStep;
@@ -95,6 +98,7 @@ private:
     DeliveryJournal journal_;
     std::unique_ptr<TagTable> filter_;
     bool running_ = false;
+    bool stopRequested_ = false;
     std::optional<RetryList> retries_;
     std::string retryReadError_;  // why the retry file cannot be read, "" when it can
     bool retriesUnsaved_ = false;  // the last save of the list failed

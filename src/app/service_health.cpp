@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "logging/failure_events.h"
 #include "platform/systray.h"
 
 namespace hdq {
@@ -93,9 +94,7 @@ std::optional<std::string> TroubleWatch::Update(const ServiceHealth& health,
     const bool wasTroubled = Troubled();
     for (TroubleKind kind : kinds) {
         if (std::find(active_.begin(), active_.end(), kind) != active_.end()) continue;
-        const bool error = kind == TroubleKind::HistDataNotAnswering || kind == TroubleKind::SaveFailed;
-        events_.Report(EventFor(kind), error ? EventType::Error : EventType::Warning,
-                       "Hours are not exported: " + LongText(kind, health));
+        events_.Report(EventFor(kind), EventTypeOf(EventFor(kind)), "Hours are not exported: " + LongText(kind, health));
     }
     active_ = kinds;
     if (!wasTroubled && Troubled()) {

@@ -275,13 +275,25 @@ void ServiceController::OnTimerTick() {
     Process();
 }
 
+void ServiceController::StopManualRun() {
+    if (!manualRunning_ || !cycle_.Running()) return;
+    LogActivity("Stop pressed: the manual export ends after the hour under way", 0);
+    cycle_.RequestStop();
+}
+
 bool ServiceController::RunManually(const DateTime& start, const DateTime& end) {
     if (RefuseWhileRunning()) return false;
     view_.SetBusy(true);
+    manualRunning_ = true;
+    view_.SetManualCaption("Stop");
     struct ArrowAgain {
-        ServiceView& view;
-        ~ArrowAgain() { view.SetBusy(false); }
-    } arrow{view_};
+        ServiceController& service;
+        ~ArrowAgain() {
+            service.manualRunning_ = false;
+            service.view_.SetManualCaption("Manual Run");
+            service.view_.SetBusy(false);
+        }
+    } arrow{*this};
     // When the configuration is incomplete this only adds the error line; the run goes on.
     SetServiceMode(ServiceMode::Manual);
     // Even when the switch was refused and the earlier mode stays, a manual range must never

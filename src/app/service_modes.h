@@ -58,6 +58,8 @@ public:
     virtual void SetProgressPanel(const std::string& text) = 0;
     virtual void SetTrayPicture(TrayPicture picture) = 0;
     virtual void SetBusy(bool busy) = 0;  // hourglass pointer
+    // The Manual Run button: "Stop" while a manual run exports, "Manual Run" again after it.
+    virtual void SetManualCaption(const std::string& text) = 0;
     // The status panel between cycles, and the tray icon's tip.
     virtual void SetExportStatus(const std::string& text, const std::string& tip) = 0;
     // The warning mark on the tray icon while hours are not reaching the importer.
@@ -106,6 +108,9 @@ public:
     // it failed (those go onto the retry list), or it was refused because another cycle is
     // still running.
     bool RunManually(const DateTime& start, const DateTime& end);
+    // True while a manual run exports; StopManualRun ends it after the hour under way.
+    bool ManualRunning() const { return manualRunning_; }
+    void StopManualRun();
     // Shows ExportStatusText for the current state and writes the status file.
     void RefreshStatus();
 
@@ -131,6 +136,7 @@ private:
     // The mode's flag. The cycle gets its own copy when it starts, so a mode switched inside a
     // running cycle's waits cannot turn a manual range into a new LAST_RUN.
     bool serviceRunning_ = false;
+    bool manualRunning_ = false;
 };
 
 }  // namespace hdq

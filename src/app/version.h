@@ -7,7 +7,10 @@
 #define HDQ_VERSION_REVISION 7
 #define HDQ_VERSION_TEXT "1.0.7"
 
-// The build number stands in the file description, where the log and the about box read it.
+// The build number: the fourth field of the file version and the "BuildNumber" string of the
+// version resource, where the log and the about box read it. The file description holds the
+// product's name, which Task Manager and the Startup list show.
+#define HDQ_BUILD 46
 #define HDQ_BUILD_NUMBER "46"
 
 #define HDQ_TITLE "HistData to Brel Qorp"

@@ -10,7 +10,7 @@ struct AppProperties {
     std::string productName;  // "HistData to Brel Qorp Utility"
     std::string comments;     // "Brel Qorp Utility to request CSV files from WonderWare HistData"
     int major = 1, minor = 0, revision = 7;
-    std::string build;        // the file description: "46"
+    std::string build;        // the version resource's BuildNumber: "46"
 
     std::string VersionText() const {  // "1.0.7"
         return std::to_string(major) + "." + std::to_string(minor) + "." + std::to_string(revision);

@@ -1,6 +1,7 @@
 #pragma once
 // A failure that repeats every minute must not flood the Application log and the monitoring
-// agent's inbox: each event ID is passed on at most once an hour, by the program clock.
+// agent's inbox: each event ID is passed on at most once an hour, by the program clock, unless
+// the state changed between (a trouble after the all-clear, the all-clear after a trouble).
 #include <map>
 #include <memory>
 #include <string>

@@ -9,6 +9,7 @@
 
 #include "app/commonui_win32.h"
 #include "app/instance_lock_win32.h"
+#include "core/version_resource.h"
 #include "driver_win32.h"
 #include "test_support.h"
 
@@ -64,6 +65,14 @@ TEST(StartupEndToEnd, RefusesAnIniFileItCannotReadAndCreatesAMissingOneWithItsSe
     EXPECT_EQ("Brel Qorp Utility to request CSV files from WonderWare HistData", messages[0]);
     EXPECT_EQ("HistData to Brel Qorp version 1.0.7 (Build 46)", messages[1]);
     EXPECT_EQ("Build Numbers : 46 (Application)  10 (Type) 27 (Platform)", messages[2]);
+    // Task Manager and the Startup list show the file description: the product, not the build.
+    HMODULE image = LoadLibraryExA(test::BuiltExe().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HRSRC found = FindResourceA(image, MAKEINTRESOURCEA(VS_VERSION_INFO), MAKEINTRESOURCEA(16));
+    const auto version = ParseVersionResource(static_cast<const unsigned char*>(LockResource(LoadResource(image, found))),
+                                              SizeofResource(image, found));
+    ASSERT_TRUE(version && version->String(u"FileDescription"));
+    EXPECT_EQ(u"HistData to Brel Qorp Utility", *version->String(u"FileDescription"));
+    FreeLibrary(image);
     EXPECT_EQ("ID: HistData to Brel Qorp Utility", messages[3]);
     const std::regex environment(R"(Running on Windows NT \d+\.\d+\.\d+, IP Address = [0-9.]*, )"
                                  R"(Workstation = .+, Network User = .*)");

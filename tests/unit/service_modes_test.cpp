@@ -22,6 +22,7 @@ public:
     void SetProgressPanel(const std::string& text) override { progress = text; }
     void SetTrayPicture(TrayPicture p) override { picture = static_cast<int>(p) + 1; }
     void SetBusy(bool on) override { busy = on; }
+    void SetManualCaption(const std::string& text) override { manualCaption = text; }
     void SetExportStatus(const std::string& text, const std::string& tip) override {
         status.push_back(text);
         tips.push_back(tip);
@@ -34,7 +35,7 @@ public:
         return std::string(timer ? "on|" : "off|") + caption + "|" + panel + "|" + std::to_string(picture);
     }
     bool timer = false, busy = false, warning = false;
-    std::string caption = "Pause Service", panel, progress;
+    std::string caption = "Pause Service", panel, progress, manualCaption;
     std::vector<std::string> status, tips, balloons;
     int picture = 0, asked = 0;
 };
@@ -237,6 +238,22 @@ TEST_F(Service, ManualRunWithAFailedHourEndsFalseNamesTheHourAndListsItForRetry)
     EXPECT_EQ(1, list.CountOf("1 of 3 hour(s) failed and wait for retry: 2011-03-25 12:00:00"));
     EXPECT_TRUE(sb.Logged("Complete Manual process HistData files, status: False"));
     EXPECT_EQ("2011-03-25 12:00:00,2011-03-25 14:05:09\r\n", test::ReadFile(RetryFile()));
+}
+
+TEST_F(Service, StopDuringAManualRunEndsItAfterTheHourUnderWayAndTheNextRunGoesWhole) {
+    std::vector<std::string> captions;
+    form.onRequest = [&](int n) {
+        captions.push_back(view.manualCaption);
+        if (n == 2) service.StopManualRun();
+    };
+    EXPECT_FALSE(service.RunManually(At(6), At(12)));
+    EXPECT_EQ((std::vector<DateTime>{At(6), At(7)}), form.starts);
+    EXPECT_EQ((std::vector<std::string>{"Stop", "Stop"}), captions);
+    EXPECT_EQ("Manual Run", view.manualCaption);
+    EXPECT_TRUE(sb.Logged("Export stopped before 2011-03-25 08:00:00: stopped by the operator"));
+    form.onRequest = nullptr;
+    EXPECT_TRUE(service.RunManually(At(8), At(10)));
+    EXPECT_EQ(4u, form.starts.size());
 }
 
 TEST_F(Service, ClockSetADayAheadAndBackLosesNoRealHourEvenAcrossARestart) {

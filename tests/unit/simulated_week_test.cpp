@@ -32,6 +32,7 @@ public:
     void SetProgressPanel(const std::string&) override {}
     void SetTrayPicture(TrayPicture) override {}
     void SetBusy(bool) override {}
+    void SetManualCaption(const std::string&) override {}
     void SetExportStatus(const std::string&, const std::string&) override {}
     void SetTrayWarning(bool) override {}
     void AskForSettings() override {}
