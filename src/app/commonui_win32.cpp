@@ -60,15 +60,7 @@ bool CommonUI::Load(const std::string& title) {
 }
 
 bool CommonUI::OnInit() {
-    HWND list = Item(IDC_lstActivityLog);
-    HDC dc = GetDC(hwnd());
-    int height = -MulDiv(9, GetDeviceCaps(dc, LOGPIXELSY), 72);
-    ReleaseDC(hwnd(), dc);
-    listFont_.reset(CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                                CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, "Lucida Console"));
-    if (listFont_) SendMessageA(list, WM_SETFONT, reinterpret_cast<WPARAM>(listFont_.get()), FALSE);
-    // Log lines are often wider than the list; let it scroll sideways.
-    SendMessageA(list, LB_SETHORIZONTALEXTENT, 2400, 0);
+    SizeForDpi(Dpi());
     CreateStatusBar();
 
     SetActivityList(this);
@@ -90,12 +82,32 @@ bool CommonUI::OnInit() {
     return true;
 }
 
+void CommonUI::SizeForDpi(int dpi) {
+    HWND list = Item(IDC_lstActivityLog);
+    const int height = -MulDiv(9, dpi, 72);
+    UniqueFont font(CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                                CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, "Lucida Console"));
+    if (font) {
+        SendMessageA(list, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+        listFont_ = std::move(font);  // the old one only after the list has let go of it
+    }
+    // Log lines are often wider than the list; let it scroll sideways.
+    SendMessageA(list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(MulDiv(2400, dpi, 96)), 0);
+    if (statusBar_) {
+        int parts[] = {MulDiv(kModePanelWidth, dpi, 96), -1};
+        SendMessageA(statusBar_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
+        SendMessageA(statusBar_, WM_SIZE, 0, 0);
+    }
+}
+
+void CommonUI::OnDpiChanged(int, int newDpi) { SizeForDpi(newDpi); }
+
 void CommonUI::CreateStatusBar() {
     statusBar_ = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, hwnd(),
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_sb1)), GetModuleHandleA(nullptr),
                                  nullptr);
     if (!statusBar_) return;
-    int parts[] = {kModePanelWidth, -1};
+    int parts[] = {MulDiv(kModePanelWidth, Dpi(), 96), -1};
     SendMessageA(statusBar_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
 }
 

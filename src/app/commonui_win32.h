@@ -46,6 +46,7 @@ protected:
     bool OnClose() override;
     bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR* result) override;
     void OnDestroy() override;
+    void OnDpiChanged(int oldDpi, int newDpi) override;
 
 private:
     // ServiceView
@@ -66,6 +67,8 @@ private:
     void Append(const std::string& line) override;
 
     void CreateStatusBar();
+    // The list's font and scroll width and the status panels for the window's DPI.
+    void SizeForDpi(int dpi);
     void RunManually();
     void TellNotConfigured();
     void OpenConnectionSettings();

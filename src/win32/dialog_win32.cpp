@@ -26,6 +26,54 @@ void LogHandlerFailure(const char* what) {
 }
 }  // namespace
 
+int WindowDpi(HWND hwnd) {
+    // GetDpiForWindow exists from Windows 10; Windows 7 has one DPI for the whole session.
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+    if (getDpiForWindow && hwnd) {
+        if (const UINT dpi = getDpiForWindow(hwnd)) return static_cast<int>(dpi);
+    }
+    HDC dc = GetDC(hwnd);
+    const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
+    if (dc) ReleaseDC(hwnd, dc);
+    return dpi > 0 ? dpi : 96;
+}
+
+void Dialog::ScaleTo(int newDpi, const RECT& suggested) {
+    const int oldDpi = dpi_;
+    if (newDpi > 0 && newDpi != oldDpi) {
+        const auto scale = [&](LONG v) { return MulDiv(v, newDpi, oldDpi); };
+        // The font the template gave the controls, at the new size.
+        HFONT oldFont = reinterpret_cast<HFONT>(SendMessageA(hwnd_, WM_GETFONT, 0, 0));
+        LOGFONTA lf{};
+        UniqueFont newFont;
+        if (oldFont && GetObjectA(oldFont, sizeof lf, &lf)) {
+            lf.lfHeight = scale(lf.lfHeight);
+            newFont.reset(CreateFontIndirectA(&lf));
+        }
+        for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            RECT r;
+            GetWindowRect(child, &r);
+            MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
+            SetWindowPos(child, nullptr, scale(r.left), scale(r.top), scale(r.right - r.left), scale(r.bottom - r.top),
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            if (newFont && reinterpret_cast<HFONT>(SendMessageA(child, WM_GETFONT, 0, 0)) == oldFont) {
+                SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(newFont.get()), TRUE);
+            }
+        }
+        if (newFont) {
+            // The dialog answers WM_GETFONT with the font it was last given.
+            SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(newFont.get()), FALSE);
+            scaledFont_ = std::move(newFont);
+        }
+        dpi_ = newDpi;
+        OnDpiChanged(oldDpi, newDpi);
+    }
+    SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void Dialog::SetFailureReport(std::function<void(const std::string&)> report) { FailureReport() = std::move(report); }
 
 std::string ErrorText(DWORD code) {
@@ -102,7 +150,12 @@ INT_PTR Dialog::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     INT_PTR result = 0;
     switch (msg) {
     case WM_INITDIALOG:
+        dpi_ = WindowDpi(hwnd_);
         return OnInit() ? TRUE : FALSE;
+    case WM_DPICHANGED:
+        ScaleTo(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
+        SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, 0);
+        return TRUE;
     case WM_COMMAND:
         OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp));
         return TRUE;

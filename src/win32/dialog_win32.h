@@ -6,6 +6,8 @@
 #include <functional>
 #include <string>
 
+#include "win32/win32_handles.h"
+
 namespace hdq::win {
 
 class Dialog {
@@ -31,6 +33,9 @@ public:
     void Enable(int id, bool on) const { EnableWindow(Item(id), on ? TRUE : FALSE); }
     void EndModal(INT_PTR code);
 
+    // The DPI the dialog is laid out for now: its monitor's, after a move to another one.
+    int Dpi() const { return dpi_; }
+
     // Where a failure caught in a dialog procedure is reported; the program points it at its
     // log when it starts. Without one the failure is only swallowed.
     static void SetFailureReport(std::function<void(const std::string&)> report);
@@ -42,14 +47,26 @@ protected:
     // Any other message; return true when handled (result in *result).
     virtual bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR* result) { return false; }
     virtual void OnDestroy() {}
+    // After the controls and the dialog's font were scaled to a new DPI: what the dialog
+    // sized itself (its own fonts, panel widths) follows here.
+    virtual void OnDpiChanged(int oldDpi, int newDpi) {}
 
     bool modal_ = false;
 
 private:
     static INT_PTR CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     INT_PTR Handle(UINT msg, WPARAM wp, LPARAM lp);
+    // WM_DPICHANGED: every control and the dialog font scaled by the ratio of the DPIs, the
+    // window moved to the rectangle Windows suggests. The same on every Windows version, where
+    // the dialog manager's own scaling exists on some only.
+    void ScaleTo(int newDpi, const RECT& suggested);
     HWND hwnd_ = nullptr;
+    int dpi_ = 96;
+    UniqueFont scaledFont_;  // the template's font at the current DPI, once it has changed
 };
+
+// The DPI of the monitor a window is on (its system DPI before Windows 10).
+int WindowDpi(HWND hwnd);
 
 // Modeless dialogs register here so the message loop can route keyboard navigation to them.
 bool RouteDialogMessage(MSG* msg);
