@@ -11,6 +11,7 @@
 #include "app/deliveries_win32.h"
 #include "app/export_cycle.h"
 #include "app/globals.h"
+#include "app/shared.h"
 #include "app/service_modes.h"
 #include "win32/dialog_win32.h"
 #include "platform/systray_win32.h"
@@ -42,6 +43,8 @@ public:
 
 protected:
     bool OnInit() override;
+    // F1 opens what the Help button opens.
+    std::string HelpPage() const override { return AppConfig().item("HELPTOPIC"); }
     void OnCommand(int id, int notifyCode, HWND ctl) override;
     bool OnClose() override;
     bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR* result) override;

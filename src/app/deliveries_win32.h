@@ -4,6 +4,8 @@
 // Modeless and made once; closing hides it, opening again brings it forward up to date.
 #include <windows.h>
 
+#include <string>
+
 #include <functional>
 
 #include "app/week_picture.h"
@@ -27,6 +29,7 @@ public:
 
 protected:
     bool OnInit() override;
+    std::string HelpPage() const override { return "deliveries"; }
     void OnCommand(int id, int notifyCode, HWND ctl) override;
     bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR* result) override;
     void OnDestroy() override;

@@ -1,6 +1,8 @@
 #pragma once
 // The "Manual Run" dialog over CommonManualRun.
 #include <windows.h>
+
+#include <string>
 #include "app/manualrun.h"
 #include "win32/dialog_win32.h"
 
@@ -14,6 +16,7 @@ public:
 
 protected:
     bool OnInit() override;
+    std::string HelpPage() const override { return "manual"; }
     void OnCommand(int id, int notifyCode, HWND ctl) override;
     bool OnClose() override;
 

@@ -18,6 +18,7 @@
 #define IDC_sb1 1009
 #define IDT_tmrProcessFiles 1010
 #define IDC_btnDeliveries 1011
+#define IDC_lblActivity 1012
 
 // CommonManualRun
 #define IDC_Label1 1101
@@ -34,3 +35,4 @@
 #define IDC_stcWeek 1201
 #define IDC_lvDeliveries 1202
 #define IDC_btnDeliveriesClose 1203
+#define IDC_lblDeliveries 1204

@@ -285,12 +285,12 @@ bool ServiceController::RunManually(const DateTime& start, const DateTime& end) 
     if (RefuseWhileRunning()) return false;
     view_.SetBusy(true);
     manualRunning_ = true;
-    view_.SetManualCaption("Stop");
+    view_.SetManualCaption("&Stop");
     struct ArrowAgain {
         ServiceController& service;
         ~ArrowAgain() {
             service.manualRunning_ = false;
-            service.view_.SetManualCaption("Manual Run");
+            service.view_.SetManualCaption("&Manual Run");
             service.view_.SetBusy(false);
         }
     } arrow{*this};

@@ -177,6 +177,7 @@ int Main(HINSTANCE instance, const char* commandLine) {
     env.instanceHandle = reinterpret_cast<uintptr_t>(instance);
     if (!RunStartup(env)) return 1;
     win::Dialog::SetFailureReport([](const std::string& line) { AppLog().WriteLog(line, 0); });
+    win::Dialog::SetHelpOpener([](const std::string& page) { return OpenHelpTopic(page); });
     const SettingsContext settings{AppConfig(), AppActivity(), AppMsgBox(), ProgramFolder(), App().title,
                                    OpenHelpTopic};
     SetSettingsContext(&settings);

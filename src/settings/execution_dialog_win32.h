@@ -13,6 +13,7 @@ public:
 
 protected:
     bool OnInit() override;
+    std::string HelpPage() const override { return "execution"; }
     void OnCommand(int id, int notifyCode, HWND ctl) override;
 
 private:

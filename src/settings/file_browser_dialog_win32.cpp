@@ -307,9 +307,18 @@ void FileBrowserDialog::OnCommand(int id, int notifyCode, HWND) {
     case IDC_lstDir:
         if (notifyCode == LBN_DBLCLK) OpenSelectedDirectory();
         break;
+    case IDC_lstFile:
+        // A double-click chooses the file, as selecting it and pressing Save does.
+        if (notifyCode == LBN_DBLCLK) Save();
+        break;
     case IDOK:
-        // Enter opens the highlighted directory, as a double-click does.
-        if (GetFocus() == Item(IDC_lstDir)) OpenSelectedDirectory();
+        // Enter opens the highlighted directory, as a double-click does; anywhere else (the
+        // Selected Folder field, the file list) it chooses, as Save does.
+        if (GetFocus() == Item(IDC_lstDir)) {
+            OpenSelectedDirectory();
+        } else {
+            Save();
+        }
         break;
     case IDCANCEL:
         // Escape is the close box: neither Save nor Cancel, Response stays 0.

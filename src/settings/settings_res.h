@@ -65,3 +65,11 @@
 #define IDC_lstDir 2405
 #define IDC_cmbType 2406
 #define IDC_lstFile 2407
+
+// Labels that give the controls after them their accessible names.
+#define IDC_lblLinkTopic 2120
+#define IDC_lblLGH 2121
+#define IDC_lblTagname 2122
+#define IDC_lblHistData 2123
+#define IDC_lblOutput 2124
+#define IDC_lblFilter 2310

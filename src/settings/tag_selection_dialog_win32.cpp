@@ -166,7 +166,16 @@ void SelectTagsDialog::OnCommand(int id, int notifyCode, HWND) {
     case IDC_Command1: RemoveSelectedTags(); break;
     case IDC_btnAddAll: AddAllTags(); break;
     case IDC_btnRemoveAll: RemoveAllTags(); break;
-    case IDC_btnSave: Ok(); break;
+    case IDC_btnSave:
+        // Enter in the filter box (the default button's command with the box focused) does
+        // not close the picker over a half-typed filter: the filter already applies as typed,
+        // so Enter takes the operator to the tags it left.
+        if (GetFocus() == Item(IDC_txtFilter)) {
+            SetFocus(Item(IDC_lstAllTags));
+            break;
+        }
+        Ok();
+        break;
     case IDC_lstAllTags:
         if (notifyCode == LBN_DBLCLK) AddSelectedTags();
         break;

@@ -23,6 +23,7 @@ public:
 
 protected:
     bool OnInit() override;
+    std::string HelpPage() const override { return "connection"; }
     void OnCommand(int id, int notifyCode, HWND ctl) override;
     bool OnClose() override;
 

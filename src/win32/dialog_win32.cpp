@@ -18,6 +18,10 @@ std::function<void(const std::string&)>& FailureReport() {
     static std::function<void(const std::string&)> report;
     return report;
 }
+std::function<bool(const std::string&)>& HelpOpener() {
+    static std::function<bool(const std::string&)> open;
+    return open;
+}
 void LogHandlerFailure(const char* what) {
     try {
         if (FailureReport()) FailureReport()(std::string("ERROR: unhandled failure in dialog: ") + what);
@@ -73,6 +77,8 @@ void Dialog::ScaleTo(int newDpi, const RECT& suggested) {
     SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
+
+void Dialog::SetHelpOpener(std::function<bool(const std::string&)> open) { HelpOpener() = std::move(open); }
 
 void Dialog::SetFailureReport(std::function<void(const std::string&)> report) { FailureReport() = std::move(report); }
 
@@ -152,6 +158,11 @@ INT_PTR Dialog::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_INITDIALOG:
         dpi_ = WindowDpi(hwnd_);
         return OnInit() ? TRUE : FALSE;
+    case WM_HELP:
+        // F1 anywhere in the dialog: its own page.
+        if (const std::string page = HelpPage(); !page.empty() && HelpOpener()) HelpOpener()(page);
+        SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, TRUE);
+        return TRUE;
     case WM_DPICHANGED:
         ScaleTo(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
         SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, 0);

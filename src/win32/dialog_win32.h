@@ -36,6 +36,10 @@ public:
     // The DPI the dialog is laid out for now: its monitor's, after a move to another one.
     int Dpi() const { return dpi_; }
 
+    // What F1 (WM_HELP) opens: the dialog's own help page by name, e.g. "manual". The program
+    // points it at its help file when it starts.
+    static void SetHelpOpener(std::function<bool(const std::string& page)> open);
+
     // Where a failure caught in a dialog procedure is reported; the program points it at its
     // log when it starts. Without one the failure is only swallowed.
     static void SetFailureReport(std::function<void(const std::string&)> report);
@@ -50,6 +54,8 @@ protected:
     // After the controls and the dialog's font were scaled to a new DPI: what the dialog
     // sized itself (its own fonts, panel widths) follows here.
     virtual void OnDpiChanged(int oldDpi, int newDpi) {}
+    // The page F1 opens; "" for none.
+    virtual std::string HelpPage() const { return ""; }
 
     bool modal_ = false;
 

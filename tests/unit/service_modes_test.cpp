@@ -248,8 +248,8 @@ TEST_F(Service, StopDuringAManualRunEndsItAfterTheHourUnderWayAndTheNextRunGoesW
     };
     EXPECT_FALSE(service.RunManually(At(6), At(12)));
     EXPECT_EQ((std::vector<DateTime>{At(6), At(7)}), form.starts);
-    EXPECT_EQ((std::vector<std::string>{"Stop", "Stop"}), captions);
-    EXPECT_EQ("Manual Run", view.manualCaption);
+    EXPECT_EQ((std::vector<std::string>{"&Stop", "&Stop"}), captions);
+    EXPECT_EQ("&Manual Run", view.manualCaption);
     EXPECT_TRUE(sb.Logged("Export stopped before 2011-03-25 08:00:00: stopped by the operator"));
     form.onRequest = nullptr;
     EXPECT_TRUE(service.RunManually(At(8), At(10)));

@@ -116,7 +116,10 @@ HWND FindChildByText(HWND parent, const std::string& text) {
     std::pair<const std::string&, HWND> s{text, nullptr};
     auto match = [](HWND h, LPARAM lp) CALLBACK -> BOOL {
         auto* s = reinterpret_cast<std::pair<const std::string&, HWND>*>(lp);
-        s->second = WindowText(h) == s->first ? h : nullptr;
+        // As a person reads it: the mnemonic's ampersand is not shown.
+        std::string text = WindowText(h);
+        text.erase(std::remove(text.begin(), text.end(), '&'), text.end());
+        s->second = text == s->first ? h : nullptr;
         return !s->second;
     };
     EnumChildWindows(parent, match, reinterpret_cast<LPARAM>(&s));

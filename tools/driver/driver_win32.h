@@ -37,7 +37,7 @@ private:
 bool WaitUntil(const std::function<bool()>& pred, DWORD timeoutMs, DWORD stepMs = 50);
 
 HWND FindTopWindowOfProcess(DWORD pid, const std::string& title, DWORD timeoutMs = 10000);  // exact title
-HWND FindChildByText(HWND parent, const std::string& text);  // buttons, labels
+HWND FindChildByText(HWND parent, const std::string& text);  // buttons, labels; "&" ignored
 HWND FindChildById(HWND parent, int id);
 std::string WindowText(HWND h);
 bool IsShown(HWND h);
