@@ -4,7 +4,9 @@
 
 #include "app/manualrun_win32.h"
 #include "win32/msgwait.h"
+#include "app/export_request_win32.h"
 #include "app/resource.h"
+#include "app/running_copy.h"
 #include "app/shared.h"
 #include "app/startup.h"
 #include "core/files.h"
@@ -29,6 +31,77 @@ CommonUI::~CommonUI() {
 }
 
 UINT CommonUI::RestoreMessage() { return RegisterWindowMessageA("HistDataToQorp.RestoreMainWindow"); }
+UINT CommonUI::ExitRequestMessage() { return RegisterWindowMessageA("HistDataToQorp.ExitRequested"); }
+
+void CommonUI::RegisterRequestWaits() {
+    // Thread-pool waits: their callbacks only post to the window, whose own thread acts, inside
+    // an export's or a form's waits too.
+    const auto exitSignalled = [](PVOID window, BOOLEAN) {
+        PostMessageA(static_cast<HWND>(window), ExitRequestMessage(), 0, 0);
+    };
+    const auto exportSignalled = [](PVOID window, BOOLEAN) {
+        PostMessageA(static_cast<HWND>(window), ExportRequestMessage(), 0, 0);
+    };
+    HANDLE wait = nullptr;
+    if (exitEvent_ && RegisterWaitForSingleObject(&wait, exitEvent_, exitSignalled, hwnd(), INFINITE, WT_EXECUTEONLYONCE)) {
+        exitWait_.reset(wait);
+    }
+    if (exportEvent_ && RegisterWaitForSingleObject(&wait, exportEvent_, exportSignalled, hwnd(), INFINITE, WT_EXECUTEDEFAULT)) {
+        exportWait_.reset(wait);
+    }
+}
+
+UINT CommonUI::ExportRequestMessage() { return RegisterWindowMessageA("HistDataToQorp.ExportRequested"); }
+UINT CommonUI::RunExportMessage() { return RegisterWindowMessageA("HistDataToQorp.RunExport"); }
+
+ExportCode CommonUI::TakeExport(const DateTime& from, const DateTime& to, std::string* reason) {
+    // One range at a time: a copy that is busy queues nothing.
+    const ExportCode code = pendingExport_ ? kExportBusy : service_.ExportRefusal(reason);
+    if (pendingExport_) *reason = "an export is already running";
+    const std::string range = FormatGeneral(from) + " to " + FormatGeneral(to);
+    if (code != kExportAccepted) {
+        LogActivity("Error: Export of " + range + " asked for on the command line refused: " + *reason, 0);
+        return code;
+    }
+    // The answer goes out before the range runs, which may take hours.
+    pendingExport_.emplace(from, to);
+    PostMessageA(hwnd(), RunExportMessage(), 0, 0);
+    return code;
+}
+
+void CommonUI::AnswerExportRequest() {
+    const std::optional<std::string> text = fsys::ReadAll(ExportRequestFile());
+    fsys::DeleteFile(ExportRequestFile());
+    const std::optional<ExportRequest> request = text ? ParseExportRequest(*text) : std::nullopt;
+    if (!request) {
+        LogActivity("Error: Unable to read the export request " + ExportRequestFile(), 0);
+        return;
+    }
+    ExportAnswer answer{request->id, kExportAccepted, ""};
+    answer.code = TakeExport(request->from, request->to, &answer.reason);
+    if (!fsys::WriteAtomic(ExportAnswerFile(), FormatExportAnswer(answer))) {
+        AppLog().WriteLog("Error: Unable to write " + ExportAnswerFile(), 0);
+    }
+}
+
+void CommonUI::RunExportAtStart(const DateTime& from, const DateTime& to) {
+    std::string reason;
+    TakeExport(from, to, &reason);
+}
+
+void CommonUI::EndForExitRequest() {
+    LogActivity("Ending at the request of \"/exit\" (an installer or a script)", 0);
+    // Who ran this copy, so that an installer can start it again for the same user.
+    if (!fsys::WriteAtomic(AppFiles().Named(".restart"), RestartFileLines())) {
+        AppLog().WriteLog("Error: Unable to write " + AppFiles().Named(".restart"), 0);
+    }
+    if (formSys_) {
+        formSys_->Exit();
+    } else {
+        SetQuitRequested(true);
+        PostQuitMessage(0);
+    }
+}
 
 uint32_t CommonUI::FolderKey(const std::string& folder) {
     // FNV-1a over the upper-cased path: Windows paths differ only in letter case.
@@ -54,6 +127,7 @@ bool CommonUI::Load(const std::string& title) {
     if (!CreateModeless(nullptr, IDD_CommonUI, false)) return false;
     SetWindowTextA(hwnd(), title.c_str());
     SetTimer(hwnd(), kWatchTimer, kServiceIntervalMs, nullptr);
+    RegisterRequestWaits();
     // Asked for settings, the window shows itself; otherwise the program lives in the tray.
     if (service_.Start() != StartOutcome::AskOperator) HideWindow();
     return true;
@@ -237,11 +311,28 @@ bool CommonUI::OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR* result) {
             formSys_->Restore();
             return true;
         }
+        if (msg == ExitRequestMessage()) {
+            EndForExitRequest();
+            return true;
+        }
+        if (msg == ExportRequestMessage()) {
+            AnswerExportRequest();
+            return true;
+        }
+        if (msg == RunExportMessage() && pendingExport_) {
+            const auto [from, to] = *pendingExport_;
+            service_.RunRequestedExport(from, to);
+            pendingExport_.reset();
+            EndIfExitWasChosen();
+            return true;
+        }
         return false;
     }
 }
 
 void CommonUI::OnDestroy() {
+    exitWait_.reset();
+    exportWait_.reset();
     KillTimer(hwnd(), kServiceTimer);
     KillTimer(hwnd(), kWatchTimer);
     RemovePropA(hwnd(), kInstanceProperty);

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <utility>
 #include <string>
 
 #include "app/deliveries_win32.h"
@@ -34,6 +36,16 @@ public:
 
     // Posted by a second copy started from the same folder: bring this window forward.
     static UINT RestoreMessage();
+    // Before Load, which may wait in the settings form: once the window exists it ends the
+    // program as the tray's Exit does when exitEvent is set ("/exit" from any session), leaving
+    // the restart file for the installer that asked, and answers each "/export" request that
+    // exportEvent announces, running an accepted range.
+    void WatchRequests(HANDLE exitEvent, HANDLE exportEvent) {
+        exitEvent_ = exitEvent;
+        exportEvent_ = exportEvent;
+    }
+    // The range of this start's own "/export", when no copy ran to take it.
+    void RunExportAtStart(const DateTime& from, const DateTime& to);
     // Non-zero key of a program folder, the same for any letter case of the path.
     static uint32_t FolderKey(const std::string& folder);
     // The key of a program folder, in its long form (a copy started through a short 8.3 path
@@ -70,6 +82,13 @@ private:
     void Append(const std::string& line) override;
 
     void CreateStatusBar();
+    void EndForExitRequest();
+    static UINT ExitRequestMessage();
+    static UINT ExportRequestMessage();
+    static UINT RunExportMessage();
+    void AnswerExportRequest();
+    // kExportAccepted (the range then runs once this message is handled), or the refusal.
+    ExportCode TakeExport(const DateTime& from, const DateTime& to, std::string* reason);
     // The list's font and scroll width and the status panels for the window's DPI.
     void SizeForDpi(int dpi);
     void RunManually();
@@ -85,6 +104,11 @@ private:
     DeliveriesWindow deliveries_{ReadProgramWeekPicture};
     UniqueFont listFont_;
     HWND statusBar_ = nullptr;  // a child: destroyed with the window
+    void RegisterRequestWaits();
+    HANDLE exitEvent_ = nullptr, exportEvent_ = nullptr;  // owned by the caller
+    UniqueWait exitWait_;
+    UniqueWait exportWait_;
+    std::optional<std::pair<DateTime, DateTime>> pendingExport_;
     bool busy_ = false;
     bool settingsOpen_ = false;  // the connection settings are showing (a modal loop runs)
 };

@@ -19,4 +19,13 @@ win::UniqueKernelHandle CreateInstanceMutex(uint32_t key, bool* alreadyRunning);
 // The lock of the folder, opened to wait on; null when nobody holds it.
 win::UniqueKernelHandle OpenInstanceMutex(uint32_t key);
 
+// The folder's exit request, "Global\HistDataToQorp-Exit-0123ABCD": an event the running copy
+// waits on and "/exit" sets, from any session (an installer runs as SYSTEM or as another
+// administrator). Only the system, administrators and the copy's own user may set it.
+win::UniqueKernelHandle CreateExitEvent(uint32_t key);
+win::UniqueKernelHandle OpenExitEvent(uint32_t key);  // to set; null when no copy waits on one
+// The same for "/export": the request file beside the program is waiting.
+win::UniqueKernelHandle CreateExportEvent(uint32_t key);
+win::UniqueKernelHandle OpenExportEvent(uint32_t key);
+
 }  // namespace hdq

@@ -14,4 +14,6 @@ std::string ThisProcessStatusLines() {
 
 std::string RunningCopyUser(const std::string&) { return ""; }
 
+std::string RestartFileLines() { return "Session=0\r\n"; }
+
 }  // namespace hdq

@@ -1,5 +1,9 @@
 #include <windows.h>
+#include <sddl.h>
+#include <shlobj.h>
 #include <tlhelp32.h>
+
+#include <vector>
 
 #include "app/running_copy.h"
 #include "core/files.h"
@@ -28,18 +32,50 @@ bool IsACopyOfThisProgram(DWORD pid) {
     return false;
 }
 
-}  // namespace
-
-std::string ThisProcessStatusLines() {
-    const DWORD pid = GetCurrentProcessId();
-    DWORD session = 0;
-    ProcessIdToSessionId(pid, &session);
+std::string UserName() {
     char user[256];
     DWORD size = sizeof user;
     const std::string name = GetUserNameA(user, &size) ? std::string(user) : std::string("?");
     const std::string domain = Variable("USERDOMAIN");
-    return "ProcessId=" + std::to_string(pid) + "\r\nRunningAs=" + (domain.empty() ? "" : domain + "\\") + name +
-           " (session " + std::to_string(session) + ")\r\n";
+    return (domain.empty() ? "" : domain + "\\") + name;
+}
+
+DWORD ThisSession() {
+    DWORD session = 0;
+    ProcessIdToSessionId(GetCurrentProcessId(), &session);
+    return session;
+}
+
+std::string ThisUsersSid() {
+    HANDLE raw = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) return "";
+    win::UniqueKernelHandle token(raw);
+    DWORD size = 0;
+    GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
+    std::vector<unsigned char> buffer(size);
+    char* text = nullptr;
+    if (size == 0 || !GetTokenInformation(token.get(), TokenUser, buffer.data(), size, &size) ||
+        !ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &text)) {
+        return "";
+    }
+    const std::string sid = text;
+    LocalFree(text);
+    return sid;
+}
+
+}  // namespace
+
+std::string RestartFileLines() {
+    char startup[MAX_PATH] = {};
+    const bool linked = SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_STARTUP, nullptr, 0, startup)) &&
+                        fsys::Exists(fsys::WithBackslash(startup) + fsys::ExeName() + ".lnk");
+    return "Session=" + std::to_string(ThisSession()) + "\r\nUser=" + UserName() + "\r\nSid=" + ThisUsersSid() +
+           "\r\nStartup=" + (linked ? "1" : "0") + "\r\n";
+}
+
+std::string ThisProcessStatusLines() {
+    return "ProcessId=" + std::to_string(GetCurrentProcessId()) + "\r\nRunningAs=" + UserName() + " (session " +
+           std::to_string(ThisSession()) + ")\r\n";
 }
 
 std::string RunningCopyUser(const std::string& statusContent) {

@@ -275,6 +275,21 @@ void ServiceController::OnTimerTick() {
     Process();
 }
 
+ExportCode ServiceController::ExportRefusal(std::string* reason) const {
+    if (cycle_.Running()) {
+        *reason = "an export is already running";
+        return kExportBusy;
+    }
+    *reason = NotConfiguredLine();
+    return reason->empty() ? kExportAccepted : kExportNotConfigured;
+}
+
+bool ServiceController::RunRequestedExport(const DateTime& from, const DateTime& to) {
+    LogActivity("Export of " + FormatGeneral(from) + " to " + FormatGeneral(to) + " asked for on the command line", 0);
+    if (!BeginManualRun()) return false;
+    return RunManually(from, to);
+}
+
 void ServiceController::StopManualRun() {
     if (!manualRunning_ || !cycle_.Running()) return;
     LogActivity("Stop pressed: the manual export ends after the hour under way", 0);

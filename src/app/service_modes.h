@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include "app/export_cycle.h"
+#include "app/export_request.h"
 #include "app/service_health.h"
 #include "core/datetime.h"
 #include "platform/systray.h"
@@ -108,6 +109,11 @@ public:
     // it failed (those go onto the retry list), or it was refused because another cycle is
     // still running.
     bool RunManually(const DateTime& start, const DateTime& end);
+    // A range from "/export": kExportAccepted, or the refusal's code with its reason (an export
+    // runs already: nothing is queued; the settings are incomplete).
+    ExportCode ExportRefusal(std::string* reason) const;
+    // Runs an accepted "/export" range as a manual run.
+    bool RunRequestedExport(const DateTime& from, const DateTime& to);
     // True while a manual run exports; StopManualRun ends it after the hour under way.
     bool ManualRunning() const { return manualRunning_; }
     void StopManualRun();

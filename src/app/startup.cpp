@@ -129,8 +129,6 @@ void DefineConfiguration() {
     g_configurationUsable = true;
 }
 
-namespace {
-
 void OpenLog(const StartupEnvironment& env) {
     CreateSharedObjects(env.files);
     if (env.shower != nullptr) AppMsgBox().SetShower(env.shower);
@@ -145,8 +143,6 @@ void OpenLog(const StartupEnvironment& env) {
     log.SetPostfix("_pelomark");
     log.SetLogHandleAssertion(true);
 }
-
-}  // namespace
 
 void ReportLockHeldElsewhere(const StartupEnvironment& env) {
     OpenLog(env);

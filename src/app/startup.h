@@ -34,6 +34,8 @@ bool RunStartup(const StartupEnvironment& env);
 // The folder's one-copy lock is held but no copy shows a window here: one level-0 line and a
 // message box, so that the start does not end unseen.
 void ReportLockHeldElsewhere(const StartupEnvironment& env = {});
+// The log alone, for a start that only passes a request on to the running copy.
+void OpenLog(const StartupEnvironment& env);
 // The seventeen settings and their defaults, for a program with these files, started now.
 std::vector<std::pair<std::string, std::string>> DefaultSettings(const ProgramFiles& files, const DateTime& now);
 void DefineConfiguration();   // part of RunStartup; returns having shown the box on failure

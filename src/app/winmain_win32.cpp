@@ -10,8 +10,10 @@
 #include <string>
 
 #include "app/commonui_win32.h"
+#include "app/export_request_win32.h"
 #include "app/globals.h"
 #include "app/instance_lock_win32.h"
+#include "app/operator_dates.h"
 #include "app/shared.h"
 #include "app/startup.h"
 #include "core/files.h"
@@ -117,6 +119,16 @@ std::optional<std::string> ExitRequestFolder(const char* commandLine) {
 // copy from that folder runs any more.
 int EndFirstCopy(uint32_t key) {
     if (!OpenInstanceMutex(key)) return 0;
+    // The copy's exit request reaches it in any session; its lock goes when it has ended.
+    if (win::UniqueKernelHandle request = OpenExitEvent(key)) {
+        SetEvent(request.get());
+        for (int waited = 0; waited < 120000; waited += 200) {
+            if (!OpenInstanceMutex(key)) return 0;
+            Sleep(200);
+        }
+        return 1;
+    }
+    // A copy of a release without the request: its window, in this session only.
     HWND main = FindFirstCopy(key);
     if (!main) return 1;
     DWORD pid = 0;
@@ -155,11 +167,41 @@ int Main(HINSTANCE instance, const char* commandLine) {
 
     if (auto folder = ExitRequestFolder(commandLine)) return EndFirstCopy(win::CommonUI::InstanceKeyOf(*folder));
 
+    // "/export FROM TO": dates as the Manual Run dialog reads them, checked before anything.
+    std::optional<std::pair<DateTime, DateTime>> exportRange;
+    if (const auto args = ExportRequestOf(commandLine ? commandLine : "")) {
+        const auto dates = UserOperatorDates();
+        const auto from = dates->Read(args->from), to = dates->Read(args->to);
+        if (!from || !to) {
+            StartupEnvironment env;
+            OpenLog(env);
+            AppLog().WriteLog("Error: Export asked for on the command line refused: \"" + args->from + "\" to \"" +
+                                  args->to + "\" are not two dates in the form " + dates->Form() + " or ISO",
+                              0);
+            return kExportBadDates;
+        }
+        exportRange.emplace(*from, *to);
+    }
+
     // One copy per program folder: each folder has its own INI file, cache and LAST_RUN, and
     // two copies driving the same HistData would break its one-request-at-a-time rule.
     const uint32_t key = win::CommonUI::InstanceKey();
     bool alreadyRunning = false;
     win::UniqueKernelHandle mutex = CreateInstanceMutex(key, &alreadyRunning);
+    win::UniqueKernelHandle exitRequest = alreadyRunning ? win::UniqueKernelHandle() : CreateExitEvent(key);
+    win::UniqueKernelHandle exportRequest = alreadyRunning ? win::UniqueKernelHandle() : CreateExportEvent(key);
+    if (alreadyRunning && exportRange) {
+        // The running copy, in whatever session, runs the range; this one only tells the result.
+        StartupEnvironment env;
+        OpenLog(env);
+        const ExportAnswer answer = AskRunningCopyToExport(key, exportRange->first, exportRange->second);
+        const std::string range = FormatGeneral(exportRange->first) + " to " + FormatGeneral(exportRange->second);
+        AppLog().WriteLog(answer.code == kExportAccepted
+                              ? "Export of " + range + " handed to the running copy"
+                              : "Error: Export of " + range + " refused by the running copy: " + answer.reason,
+                          0);
+        return answer.code;
+    }
     if (alreadyRunning) {
         if (ActivateFirstCopy(key)) return 0;
         // Held, yet no window of it here: a copy in another user's session, or a program that
@@ -184,10 +226,12 @@ int Main(HINSTANCE instance, const char* commandLine) {
 
     FirstUseDdeForm form;
     win::CommonUI ui(form);
+    ui.WatchRequests(exitRequest.get(), exportRequest.get());
     if (!ShowMainWindow(ui)) {
         AppLog().WriteLog("ERROR (" + std::to_string(GetLastError()) + "): Unable to load the main window", 0);
         return 1;
     }
+    if (exportRange) ui.RunExportAtStart(exportRange->first, exportRange->second);
 
     MSG msg{};
     BOOL got;

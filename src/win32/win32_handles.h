@@ -72,7 +72,13 @@ struct EventSourceTraits {
     static void close(HANDLE h) { DeregisterEventSource(h); }
 };
 
+// A thread-pool wait; closing it waits for a callback under way to finish.
+struct WaitTraits {
+    static HANDLE invalid() { return nullptr; }
+    static void close(HANDLE h) { UnregisterWaitEx(h, INVALID_HANDLE_VALUE); }
+};
 using UniqueKernelHandle = UniqueHandle<HANDLE, KernelTraits>;
+using UniqueWait = UniqueHandle<HANDLE, WaitTraits>;
 using UniqueFile = UniqueHandle<HANDLE, FileTraits>;
 using UniqueFind = UniqueHandle<HANDLE, FindTraits>;
 using UniqueIcon = UniqueHandle<HICON, IconTraits>;

@@ -233,6 +233,30 @@ TEST_F(InstalledInGerman, ManualRunReadsDatesInTheOperatorsOwnFormAndConfirmsMor
         << Describe();
 }
 
+// IT's backfill from a script: "/export FROM TO", with the exit code the script reads.
+TEST_F(Installed, ExportFromTheCommandLineRunsInTheRunningCopyOrStartsOneAndRefusesWithItsCode) {
+    ASSERT_NO_FATAL_FAILURE(Launch());
+    const std::string exe = program / "HistDataToQorp.exe";
+    const auto run = [&](const std::string& args) {
+        Process request;
+        DWORD code = 99;
+        if (!request.Start(exe, args, program.path()) || !request.WaitExit(60000, &code)) return DWORD{98};
+        return code;
+    };
+    EXPECT_EQ(3u, run("/export tomorrow \"2011-03-25 10:00\""));
+    EXPECT_EQ(0u, run("/export \"2011-03-25 08:00\" \"2011-03-26 14:00\""));
+    ASSERT_TRUE(WaitForActivity(main, {"Processing Data for 2011-03-25 09:00:00"}, 60000)) << Describe();
+    EXPECT_EQ(4u, run("/export \"2011-03-25 08:00\" \"2011-03-25 10:00\""));  // busy: nothing is queued
+    EXPECT_EQ(0u, run("/exit"));  // after the hour under way
+    EXPECT_EQ("03-24-2011 00:00:00", IniValue(Ini(), "LAST_RUN"));
+    // No copy runs: this start is the copy, and it runs the range.
+    for (const std::string& name : CsvFilesIn(program / "out")) DeleteFileA((program / "out\\" + name).c_str());
+    ASSERT_TRUE(app.Start(exe, "/export \"2011-03-27 05:00\" \"2011-03-27 07:00\"", program.path()));
+    EXPECT_TRUE(WaitUntil([&] { return CsvFilesIn(program / "out").size() == 2; }, 60000)) << Describe();
+    EXPECT_EQ((std::vector<std::string>{"2011032705.CSV", "2011032706.CSV"}), CsvFilesIn(program / "out"));
+    EXPECT_TRUE(app.Running());
+}
+
 TEST_F(Installed, ExitDuringALongExportEndsTheProgramAfterTheHourUnderWay) {
     ASSERT_NO_FATAL_FAILURE(Launch());
     ASSERT_TRUE(RunManual(app.Id(), main, "2011-03-25 08:00:00", "2011-03-26 14:00:00")) << "no Manual Run dialog";

@@ -79,6 +79,43 @@ TEST(StartupEndToEnd, RefusesAnIniFileItCannotReadAndCreatesAMissingOneWithItsSe
     EXPECT_TRUE(std::regex_match(messages[4], environment)) << messages[4];
 }
 
+// "/exit" as an installer runs it: from another desktop (as far as Wine models another
+// session), with its exit code for the installer.
+DWORD RunExitFromAnotherDesktop(const std::string& exe, const std::string& folder) {
+    static HDESK desktop = CreateDesktopA("hdq-installer", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+    std::string cmd = "\"" + exe + "\" /exit \"" + folder + "\"";
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    si.lpDesktop = const_cast<char*>(desktop ? "hdq-installer" : nullptr);
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &pi)) return 99;
+    win::UniqueKernelHandle process(pi.hProcess), thread(pi.hThread);
+    DWORD code = 98;
+    if (WaitForSingleObject(pi.hProcess, 150000) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &code);
+    return code;
+}
+
+TEST(StartupEndToEnd, ExitFromAnotherDesktopEndsTheCopyAndLeavesWhoRanItForTheInstaller) {
+    test::TempFolder folder;
+    const std::string exe = folder / "HistDataToQorp.exe";
+    ASSERT_TRUE(CopyFileA(test::BuiltExe().c_str(), exe.c_str(), FALSE)) << test::BuiltExe();
+    test::Process copy;
+    ASSERT_TRUE(copy.Start(exe, "", folder.path()));
+    ASSERT_TRUE(test::WaitUntil([&] { return test::ReadFile(folder / "HistDataToQorp.status").find("RunningAs=") !=
+                                             std::string::npos; }, 30000));
+    EXPECT_EQ(0u, RunExitFromAnotherDesktop(exe, folder.path()));
+    EXPECT_TRUE(copy.WaitExit(10000));
+    const std::string restart = test::ReadFile(folder / "HistDataToQorp.restart");
+    for (const char* key : {"Session=", "\r\nUser=", "\r\nSid=", "\r\nStartup="}) {
+        EXPECT_NE(std::string::npos, restart.find(key)) << key << " in " << restart;
+    }
+    EXPECT_EQ(0u, RunExitFromAnotherDesktop(exe, folder.path()));  // nothing runs any more
+    // A lock nobody answers for: the installer learns that the copy did not end.
+    win::UniqueKernelHandle squatter(
+        CreateMutexA(nullptr, TRUE, InstanceMutexName("Global\\", win::CommonUI::InstanceKeyOf(folder.path())).c_str()));
+    EXPECT_EQ(1u, RunExitFromAnotherDesktop(exe, folder.path()));
+}
+
 TEST(StartupEndToEnd, ALockHeldWithoutAWindowOfTheCopyIsReportedInsteadOfEndingUnseen) {
     test::TempFolder folder;
     const std::string exe = folder / "HistDataToQorp.exe";
