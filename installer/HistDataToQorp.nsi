@@ -31,7 +31,8 @@ Target x86-unicode
 
 Name "HistData to Brel Qorp Utility ${VERSION}"
 OutFile "${OUTFILE}"
-InstallDir "C:\HistDataToQorp"
+!define DEFAULT_DIR "C:\HistDataToQorp"
+InstallDir "${DEFAULT_DIR}"
 InstallDirRegKey HKLM "Software\HistDataToQorp" "InstallDir"
 RequestExecutionLevel admin
 SetCompressor /SOLID lzma
@@ -439,7 +440,8 @@ Function RollBack
   ${EndIf}
 FunctionEnd
 
-; An exe still mapped by a process that outlived /exit cannot be deleted: it goes at the restart.
+; An exe still mapped by a process that outlived /exit cannot be deleted: it goes when Windows
+; starts again.
 Function DropOld
   Delete /REBOOTOK "$INSTDIR\$R1.old"
 FunctionEnd
@@ -525,9 +527,9 @@ Function RemoveEntryOf64BitView
     ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "DisplayName"
     ${IfNot} ${Errors}
       DeleteRegKey HKLM "${UNINSTALL_KEY}"
-      DeleteRegKey HKLM "Software\HistDataToQorp"
       !insertmacro LOG "The entry of an earlier install in the 64-bit registry was removed."
     ${EndIf}
+    DeleteRegKey HKLM "Software\HistDataToQorp"
     SetRegView 32
   ${EndIf}
 FunctionEnd
@@ -663,6 +665,18 @@ Function .onInit
     GetFullPathName $PreparedIni $1
     ${If} $PreparedIni == ""
       StrCpy $PreparedIni $1
+    ${EndIf}
+  ${EndIf}
+  ; The 64-bit installer of 1.0.7's first builds noted its folder in the 64-bit registry only: an
+  ; upgrade of such an install goes to that folder unless /D= names another. (NSIS takes /D= off
+  ; the command line, so only a folder other than the default shows it.)
+  ${If} ${RunningX64}
+  ${AndIf} $INSTDIR == "${DEFAULT_DIR}"
+    SetRegView 64
+    ReadRegStr $1 HKLM "Software\HistDataToQorp" "InstallDir"
+    SetRegView 32
+    ${If} $1 != ""
+      StrCpy $INSTDIR $1
     ${EndIf}
   ${EndIf}
   ClearErrors
