@@ -98,6 +98,8 @@ Var Operators
 Var PreparedIni
 ; 1 once no copy runs from $INSTDIR (a copy ended for the install is started again if it fails).
 Var ClosedCopy
+; 1 once the installer started the program.
+Var Started
 
 ; SIDs, not names: the names differ with the language of Windows.
 !define SYSTEM "*S-1-5-18"
@@ -262,8 +264,13 @@ Function LeaveDirectory
   ${EndIf}
 FunctionEnd
 
+; Once only: the finish page offers the start too, and a second start would only bring the
+; running copy's window to the front.
 Function StartAsLoggedOnUser
-  Exec '"$WINDIR\explorer.exe" "$INSTDIR\${EXE}"'
+  ${If} $Started != 1
+    Exec '"$WINDIR\explorer.exe" "$INSTDIR\${EXE}"'
+    StrCpy $Started 1
+  ${EndIf}
 FunctionEnd
 
 ; A copy running from $INSTDIR ends as through its tray's Exit ("/exit FOLDER" ends the copy of
