@@ -121,6 +121,13 @@ void DefineConfiguration() {
                           0);
         config.setItem("DDE_TIMEOUT", std::to_string(timeout));
     }
+    // A prepared INI handed to many PCs leaves LAST_RUN empty so that each PC starts from its
+    // own first hour: the day before this start, as on a new installation.
+    if (Trim(config.item("LAST_RUN")).empty()) {
+        const std::string first = FormatPattern(AppClock().Now().Date().AddDays(-1), "MM-dd-yyyy HH:mm:ss");
+        config.setItem("LAST_RUN", first);
+        AppLog().WriteLog("LAST_RUN is empty: the service starts from " + first, 0);
+    }
     AppLog().SetOnNewDay([] {
         AppLog().LSM_Init(KeepDaysFrom(AppConfig().item("KEEP_LOGS_FOR")));
         AppLog().LSM_Run();

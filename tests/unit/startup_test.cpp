@@ -75,7 +75,9 @@ TEST_F(StartupTest, ClampsVerbosityAndLogKeepingInTheStoreButDoesNotRewriteTheFi
         {"VERBOSITY=7", "2"},        {"VERBOSITY=-3", "0"},         {"VERBOSITY=abc", "0"},
         {"KEEP_LOGS_FOR=0", "1"},    {"KEEP_LOGS_FOR=30", "30"},    {"KEEP_LOGS_FOR=abc", "1000"},
         {"KEEP_LOGS_FOR=99999999999", "32767"}, {"DDE_TIMEOUT=0", "6000"},  {"DDE_TIMEOUT=6001", "6000"},
-        {"DDE_TIMEOUT=abc", "6000"},  {"DDE_TIMEOUT=600", "600"}};
+        {"DDE_TIMEOUT=abc", "6000"},  {"DDE_TIMEOUT=600", "600"},
+        {"LAST_RUN=", "02-28-2011 00:00:00"},  // a prepared INI's: each PC from its own first hour
+        {"LAST_RUN=2011-02-01 05:00:00", "2011-02-01 05:00:00"}};
     for (const auto& [record, expected] : cases) {
         SCOPED_TRACE(record);
         test::WriteFile(IniFile(), record + "\r\n");
