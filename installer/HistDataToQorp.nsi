@@ -273,15 +273,6 @@ Function StartAsLoggedOnUser
   ${EndIf}
 FunctionEnd
 
-; A copy running from $INSTDIR ends as through its tray's Exit ("/exit FOLDER" ends the copy of
-; that folder in any session and waits for it), so that its files can be replaced or removed.
-; The installer and the uninstaller each ask the exe they carry, never the one in $INSTDIR: that
-; one may have been replaced, and they run as administrator. The installer's copy also ends a
-; copy of a release without /exit.
-!macro CLOSE_RUNNING_COPY EXE_PATH
-  ExecWait '"${EXE_PATH}" /exit "$INSTDIR"'
-!macroend
-
 ; The program built for this Windows, into the output folder under the name NAME.
 !macro FILE_FOR_THIS_WINDOWS NAME
   ${If} ${RunningX64}
@@ -291,6 +282,11 @@ FunctionEnd
   ${EndIf}
 !macroend
 
+; A copy running from $INSTDIR ends as through its tray's Exit ("/exit FOLDER" ends the copy of
+; that folder in any session and waits for it), so that its files can be replaced or removed.
+; The installer and the uninstaller each ask the exe they carry, never the one in $INSTDIR: that
+; one may have been replaced, and they run as administrator. The installer's copy also ends a
+; copy of a release without /exit.
 ; A copy that is still running would keep its exe, and an upgrade would leave the old program
 ; in place without a word; nothing is replaced then.
 Function CloseRunningCopy
@@ -700,7 +696,15 @@ Section "Uninstall"
   InitPluginsDir
   SetOutPath "$PLUGINSDIR"
   !insertmacro FILE_FOR_THIS_WINDOWS "${EXE}"
-  !insertmacro CLOSE_RUNNING_COPY "$PLUGINSDIR\${EXE}"
+  ClearErrors
+  ExecWait '"$PLUGINSDIR\${EXE}" /exit "$INSTDIR"' $0
+  ${If} ${Errors}
+  ${OrIf} $0 != 0
+    ; A copy in another session that did not end keeps its files: nothing is removed.
+    MessageBox MB_OK|MB_ICONEXCLAMATION "HistData to Brel Qorp Utility is still running from $INSTDIR and did not end (/exit: $0). End it in every session, then uninstall again." /SD IDOK
+    SetErrorLevel 4
+    Abort "The program is still running; nothing was removed."
+  ${EndIf}
   SetOutPath "$TEMP"
   retry:
     ClearErrors
