@@ -21,6 +21,8 @@ constexpr UINT_PTR kServiceTimer = IDT_tmrProcessFiles;
 constexpr UINT_PTR kWatchTimer = IDT_tmrProcessFiles + 1;
 constexpr UINT kServiceIntervalMs = 60000;
 constexpr int kModePanelWidth = 140;
+constexpr const char* kExitRequested = "HistDataToQorp.ExitRequested";
+constexpr const char* kExportRequested = "HistDataToQorp.ExportRequested";
 }  // namespace
 
 CommonUI::CommonUI(DdeForm& form) : cycle_(form), service_(cycle_, *this, AppEvents()) {}
@@ -31,27 +33,31 @@ CommonUI::~CommonUI() {
 }
 
 UINT CommonUI::RestoreMessage() { return RegisterWindowMessageA("HistDataToQorp.RestoreMainWindow"); }
-UINT CommonUI::ExitRequestMessage() { return RegisterWindowMessageA("HistDataToQorp.ExitRequested"); }
+UINT CommonUI::ExitRequestMessage() { return RegisterWindowMessageA(kExitRequested); }
+
+namespace {
+// Thread-pool callbacks: they only post to the window, whose own thread acts, inside an
+// export's or a form's waits too.
+VOID CALLBACK PostExitRequest(PVOID window, BOOLEAN) {
+    PostMessageA(static_cast<HWND>(window), RegisterWindowMessageA(kExitRequested), 0, 0);
+}
+VOID CALLBACK PostExportRequest(PVOID window, BOOLEAN) {
+    PostMessageA(static_cast<HWND>(window), RegisterWindowMessageA(kExportRequested), 0, 0);
+}
+}  // namespace
 
 void CommonUI::RegisterRequestWaits() {
-    // Thread-pool waits: their callbacks only post to the window, whose own thread acts, inside
-    // an export's or a form's waits too.
-    const auto exitSignalled = [](PVOID window, BOOLEAN) {
-        PostMessageA(static_cast<HWND>(window), ExitRequestMessage(), 0, 0);
-    };
-    const auto exportSignalled = [](PVOID window, BOOLEAN) {
-        PostMessageA(static_cast<HWND>(window), ExportRequestMessage(), 0, 0);
-    };
     HANDLE wait = nullptr;
-    if (exitEvent_ && RegisterWaitForSingleObject(&wait, exitEvent_, exitSignalled, hwnd(), INFINITE, WT_EXECUTEONLYONCE)) {
+    if (exitEvent_ && RegisterWaitForSingleObject(&wait, exitEvent_, &PostExitRequest, hwnd(), INFINITE, WT_EXECUTEONLYONCE)) {
         exitWait_.reset(wait);
     }
-    if (exportEvent_ && RegisterWaitForSingleObject(&wait, exportEvent_, exportSignalled, hwnd(), INFINITE, WT_EXECUTEDEFAULT)) {
+    if (exportEvent_ &&
+        RegisterWaitForSingleObject(&wait, exportEvent_, &PostExportRequest, hwnd(), INFINITE, WT_EXECUTEDEFAULT)) {
         exportWait_.reset(wait);
     }
 }
 
-UINT CommonUI::ExportRequestMessage() { return RegisterWindowMessageA("HistDataToQorp.ExportRequested"); }
+UINT CommonUI::ExportRequestMessage() { return RegisterWindowMessageA(kExportRequested); }
 UINT CommonUI::RunExportMessage() { return RegisterWindowMessageA("HistDataToQorp.RunExport"); }
 
 ExportCode CommonUI::TakeExport(const DateTime& from, const DateTime& to, std::string* reason) {
