@@ -290,8 +290,6 @@ FunctionEnd
 ; A copy that is still running would keep its exe, and an upgrade would leave the old program
 ; in place without a word; nothing is replaced then.
 Function CloseRunningCopy
-  ; Only the copy ended now may be started again: a file left by an earlier /exit names nobody.
-  Delete "$INSTDIR\HistDataToQorp.restart"
   ClearErrors
   ExecWait '"$PLUGINSDIR\${EXE}" /exit "$INSTDIR"' $0
   ${If} ${Errors}

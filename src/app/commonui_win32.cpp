@@ -134,6 +134,8 @@ bool CommonUI::Load(const std::string& title) {
     SetWindowTextA(hwnd(), title.c_str());
     SetTimer(hwnd(), kWatchTimer, kServiceIntervalMs, nullptr);
     RegisterRequestWaits();
+    // Whoever an earlier "/exit" ended runs again now: an installer must not start it twice.
+    fsys::DeleteFile(AppFiles().Named(".restart"));
     // Asked for settings, the window shows itself; otherwise the program lives in the tray.
     if (service_.Start() != StartOutcome::AskOperator) HideWindow();
     return true;
