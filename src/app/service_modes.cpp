@@ -197,6 +197,9 @@ bool ServiceController::SetServiceMode(ServiceMode mode) {
     }
     view_.SetTrayPicture(row->picture);
     LogActivity(row->activityLine, 0);
+    // Monitoring reads the mode from the status file: a pause or a resume must reach it now,
+    // not with the next hour's export.
+    RefreshStatus();
     return true;
 }
 
@@ -286,8 +289,13 @@ ExportCode ServiceController::ExportRefusal(std::string* reason) const {
 
 bool ServiceController::RunRequestedExport(const DateTime& from, const DateTime& to) {
     LogActivity("Export of " + FormatGeneral(from) + " to " + FormatGeneral(to) + " asked for on the command line", 0);
+    // Nobody stands at the HMI to press Run afterwards: a copy whose service was running takes
+    // it up again, or a backfill would stop the hourly exports until someone came by.
+    const bool serviceWasRunning = serviceRunning_;
     if (!BeginManualRun()) return false;
-    return RunManually(from, to);
+    const bool ok = RunManually(from, to);
+    if (serviceWasRunning) SetServiceMode(ServiceMode::Running);
+    return ok;
 }
 
 void ServiceController::StopManualRun() {

@@ -112,7 +112,8 @@ public:
     // A range from "/export": kExportAccepted, or the refusal's code with its reason (an export
     // runs already: nothing is queued; the settings are incomplete).
     ExportCode ExportRefusal(std::string* reason) const;
-    // Runs an accepted "/export" range as a manual run.
+    // Runs an accepted "/export" range as a manual run; a service that was running runs again
+    // afterwards.
     bool RunRequestedExport(const DateTime& from, const DateTime& to);
     // True while a manual run exports; StopManualRun ends it after the hour under way.
     bool ManualRunning() const { return manualRunning_; }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -97,6 +98,7 @@ TEST_F(Service, TimerTickAtThePlainMinuteExportsSinceLastRunAndRecordsItEvenWhen
         progress.push_back(view.progress);
         service.SetServiceMode(ServiceMode::Paused);  // the cycle took its service flag when it started
     };
+    view.status.clear();
     service.OnTimerTick();
     EXPECT_EQ(1, list.CountOf("Timer Fired. About to Process Data Files Starting: 03-25-2011 11:00:00"));
     EXPECT_EQ((std::vector<DateTime>{At(11), At(12), At(13)}), form.starts);
@@ -105,10 +107,11 @@ TEST_F(Service, TimerTickAtThePlainMinuteExportsSinceLastRunAndRecordsItEvenWhen
               progress);
     EXPECT_EQ("", view.progress);
     EXPECT_NE(std::string::npos, test::ReadFile(sb / "test.ini").find("LAST_RUN=2011-03-25 14:00:00\r\n"));
-    // The status follows each saved hour, the failed one waiting once a later hour is saved.
+    // The status follows each saved hour (and each pause), the failed one waiting once a later
+    // hour is saved.
     const std::string waiting = "1 hour(s) wait for retry, the oldest 2011-03-25 12:00; ";
-    EXPECT_EQ((std::vector<std::string>{"Last hour exported 2011-03-25 11:00",
-                                        waiting + "Last hour exported 2011-03-25 13:00",
+    view.status.erase(std::unique(view.status.begin(), view.status.end()), view.status.end());
+    EXPECT_EQ((std::vector<std::string>{"Next hour to export 2011-03-25 11:00", "Last hour exported 2011-03-25 11:00",
                                         waiting + "Last hour exported 2011-03-25 13:00"}),
               view.status);
     EXPECT_EQ(fsys::ExeName() + ": 1 h waiting", view.tips.back());
@@ -256,6 +259,19 @@ TEST_F(Service, StopDuringAManualRunEndsItAfterTheHourUnderWayAndTheNextRunGoesW
     EXPECT_EQ(4u, form.starts.size());
 }
 
+TEST_F(Service, AnExportFromTheCommandLineHandsTheServiceBackRunningAndTellsTheStatusFile) {
+    service.SetServiceMode(ServiceMode::Running);
+    EXPECT_TRUE(service.RunRequestedExport(At(6), At(8)));
+    EXPECT_EQ("on|PAUSE|RUNNING|1", view.State());
+    EXPECT_NE(std::string::npos, test::ReadFile(StatusFile()).find("ServiceMode=RUNNING\r\n"));
+    // Paused by the operator: the backfill does not resume what someone chose to stop.
+    service.TogglePause();
+    EXPECT_TRUE(service.RunRequestedExport(At(8), At(9)));
+    EXPECT_FALSE(service.ServiceRunning());
+    EXPECT_NE(std::string::npos, test::ReadFile(StatusFile()).find("ServiceMode=MANUAL MODE\r\n"));
+    EXPECT_EQ("03-25-2011 11:00:00", AppConfig().item("LAST_RUN"));
+}
+
 TEST_F(Service, ClockSetADayAheadAndBackLosesNoRealHourEvenAcrossARestart) {
     service.SetServiceMode(ServiceMode::Running);
     service.OnTimerTick();  // 11:00 to 13:00
@@ -276,7 +292,9 @@ TEST_F(Service, ClockSetADayAheadAndBackLosesNoRealHourEvenAcrossARestart) {
     EXPECT_EQ(std::vector<DateTime>{At(14)}, form.starts);
     EXPECT_EQ((std::vector<std::string>{"2011032511.CSV", "2011032512.CSV", "2011032513.CSV", "2011032514.CSV"}),
               test::FilesIn(sb / "out"));
-    EXPECT_EQ(std::vector<std::string>{"Hours are not exported: the clock was set back"}, view2.balloons);
+    // Told as the service starts, before the first tick finds the clock set back.
+    EXPECT_EQ(std::vector<std::string>{"Hours are not exported: LAST_RUN 2011-03-26 14:00:00 lies ahead of the clock"},
+              view2.balloons);
     EXPECT_NE(std::string::npos, test::ReadFile(StatusFile()).find("Trouble=the clock was set back\r\n"));
 }
 
