@@ -209,7 +209,8 @@ std::optional<std::vector<VRXLoggerTXT::LogFile>> VRXLoggerTXT::ListLogs() {
     if (!names) return std::nullopt;
     std::vector<LogFile> files;
     for (const std::string& name : *names) {
-        LogFile file{retentionFolder_ + "\\" + name};
+        LogFile file;
+        file.path = retentionFolder_ + "\\" + name;
         file.current = IEquals(file.path, currentFile_);
         // An unreadable file has no date and is never deleted.
         const auto changed = LastWriteTime(file.path);

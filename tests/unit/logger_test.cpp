@@ -152,19 +152,14 @@ TEST_F(TextLogger, RetentionKeepsTheNewestDaysFilesWhenAllArePastTheCutOff) {
               test::FilesIn(logDir));
 }
 
-// The cap in MB, the size of today's older file in KiB; the files left and the pass's line.
-struct CapCase {
-    int mb;
-    uint64_t todayKiB;
-    std::vector<std::string> left;
-    std::string line;
-};
+// The cap in MB (0 is taken as 1), the size of today's older file in KiB; the files left and
+// the start of the log's last line.
+struct CapCase { int mb; uint64_t todayKiB; std::vector<std::string> left; std::string line; };
 
 TEST_F(TextLogger, SizePassRemovesTheOldestFilesUntilUnderTheCapButNeverTodaysOrTheOpenOne) {
     const CapCase cases[] = {
-        {1, 600, {"c.log", "today.log"}, "Removed 2 logs to keep the log folder under 1 MB. Freed 800.00 kB of disk space."},
-        {1, 1200, {"today.log"}, "Removed 3 logs to keep the log folder under 1 MB. Freed 1,200.00 kB of disk space."},
         {0, 600, {"c.log", "today.log"}, "Removed 2 logs to keep the log folder under 1 MB. Freed 800.00 kB of disk space."},
+        {1, 1200, {"today.log"}, "Removed 3 logs to keep the log folder under 1 MB. Freed 1,200.00 kB of disk space."},
         {2, 600, {"a.log", "b.log", "c.log", "today.log"}, "Logs in"}};
     clock.Set(DateTime{2011, 3, 25, 8, 0, 0});
     for (const CapCase& c : cases) {
