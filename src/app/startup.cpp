@@ -36,6 +36,23 @@ int32_t KeepDaysFrom(const std::string& stored) {
     return RoundHalfEven(std::clamp(*n, 1.0, 32767.0));
 }
 
+// MAX_LOG_MB belongs to the operator who puts it in the INI file: it is read when there but
+// never defined, set or saved here, so that a file without it keeps its seventeen keys and a
+// file with it keeps the operator's text.
+int32_t MaxLogMBFrom(const VRXConfiguration& config) {
+    if (!config.ItemExists("MAX_LOG_MB")) return kDefaultMaxLogMB;
+    const std::string stored = config.item("MAX_LOG_MB");
+    const auto n = ParseNumber(stored);
+    const bool usable = n && !std::isnan(*n) && *n >= 1;
+    const int32_t used = usable ? RoundHalfEven(std::min(*n, double{kHighestMaxLogMB})) : kDefaultMaxLogMB;
+    if (!usable || *n > kHighestMaxLogMB) {
+        AppLog().WriteLog("MAX_LOG_MB of " + stored + " is not a size from 1 to " + std::to_string(kHighestMaxLogMB) +
+                              " MB; " + std::to_string(used) + " is used",
+                          0);
+    }
+    return used;
+}
+
 // A DDE time-out of none or of more than ten minutes would let a hung HistData hold the
 // service for good; either is taken as ten minutes.
 constexpr int32_t kLongestDdeTimeout = 6000;  // tenths of a second
@@ -112,6 +129,7 @@ void DefineConfiguration() {
 
     const int32_t keepDays = KeepDaysFrom(config.item("KEEP_LOGS_FOR"));
     config.setItem("KEEP_LOGS_FOR", std::to_string(keepDays));
+    AppLog().LSM_SetMaxMB(MaxLogMBFrom(config));
     AppLog().LSM_Init(keepDays);
     AppLog().LSM_Run();
     const int32_t timeout = DdeTimeoutFrom(config.item("DDE_TIMEOUT"));
@@ -129,6 +147,7 @@ void DefineConfiguration() {
         AppLog().WriteLog("LAST_RUN is empty: the service starts from " + first, 0);
     }
     AppLog().SetOnNewDay([] {
+        AppLog().LSM_SetMaxMB(MaxLogMBFrom(AppConfig()));
         AppLog().LSM_Init(KeepDaysFrom(AppConfig().item("KEEP_LOGS_FOR")));
         AppLog().LSM_Run();
     });

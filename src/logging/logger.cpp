@@ -112,6 +112,8 @@ void VRXLoggerTXT::WriteLine(const std::string& text) {
         const std::string line = FormatPattern(now, "hh:nn:ss") + " : " + text + "\r\n";
         std::fwrite(line.data(), 1, line.size(), file_);
         if (bufferLength_ <= 1) std::fflush(file_);
+        writtenSinceSizePass_ += line.size();
+        if (writtenSinceSizePass_ >= (static_cast<uint64_t>(maxMB_) << 20) / 20) CheckSizeAfterGrowth();
     } catch (...) {
         // A lost log line must never stop the caller's work.
     }
@@ -178,55 +180,118 @@ void VRXLoggerTXT::LSM_Run() {
     try {
         const int64_t stepHours = ClockStepHours();
         if (!RetentionDue()) return;
+        writtenSinceSizePass_ = 0;
+        auto files = ListLogs();
+        if (!files) return;
         // After a step of a day or more every file's age is wrong by the step; an hour of
         // daylight saving or a time service's correction is not worth stopping for.
         if (std::abs(stepHours) >= 24) {
             WriteLog("Log retention skipped: the clock moved by " + std::to_string(stepHours) +
                          " hours against the time the program has run",
                      0);
-            return;
+        } else {
+            RemoveOldLogs(*files);
         }
-        // A junction put in the log folder's place would make this pass delete another
-        // folder's old files.
-        if (fsys::IsLinkOrJunction(retentionFolder_)) {
-            WriteLog("Error: " + retentionFolder_ + " is a link to another place; nothing in it is deleted", 0);
-            return;
-        }
-        const DateTime cutoff = AppClock().Now().AddDays(-keepDays_);
-        auto names = fsys::ListFiles(retentionFolder_ + "\\*");
-        if (!names) return;
-        // The newest day's files stay whatever the clock says: a clock set ahead before the
-        // program started would otherwise take every log. Our own file carries that clock
-        // and an unreadable file has no date, so neither says which day is newest. A file
-        // dated ahead of the clock, left from before the clock was set back, is young.
-        std::vector<std::pair<std::string, DateTime>> dated;
-        DateTime newestDay = kZeroDate;
-        for (const std::string& name : *names) {
-            const std::string path = retentionFolder_ + "\\" + name;
-            if (IEquals(path, currentFile_)) continue;
-            const auto changed = LastWriteTime(path);
-            if (!changed) continue;
-            newestDay = std::max(newestDay, changed->Date());
-            dated.emplace_back(path, *changed);
-        }
-        int32_t removed = 0;
-        // 64 bits: years of logs can add up to more than 4 GB, which must be reported, not
-        // end the pass half-way.
-        uint64_t freed = 0;
-        for (const auto& [path, changed] : dated) {
-            if (changed >= cutoff || changed.Date() == newestDay) continue;
-            const int32_t size = GetFileSizeInBytes(path);
-            if (KillFileAndDiscardError(path)) {
-                if (size != -1) freed += static_cast<uint32_t>(size);
-                ++removed;
-            }
-        }
-        if (removed > 0) {
-            WriteLine("Removed " + std::to_string(removed) + " logs. Freed " +
-                      FormatGrouped(static_cast<double>(freed) / 1024.0, 2) + " kB of disk space.");
-        }
+        // The disk fills whatever the clock says, and the oldest files are the oldest still.
+        KeepUnderCap(*files);
     } catch (...) {
         // Files deleted so far stay deleted; the next day's pass picks up the rest.
+    }
+}
+
+std::optional<std::vector<VRXLoggerTXT::LogFile>> VRXLoggerTXT::ListLogs() {
+    // A junction put in the log folder's place would make a pass delete another folder's files.
+    if (fsys::IsLinkOrJunction(retentionFolder_)) {
+        WriteLog("Error: " + retentionFolder_ + " is a link to another place; nothing in it is deleted", 0);
+        return std::nullopt;
+    }
+    auto names = fsys::ListFiles(retentionFolder_ + "\\*");
+    if (!names) return std::nullopt;
+    std::vector<LogFile> files;
+    for (const std::string& name : *names) {
+        LogFile file;
+        file.path = retentionFolder_ + "\\" + name;
+        file.current = IEquals(file.path, currentFile_);
+        // An unreadable file has no date and is never deleted.
+        const auto changed = LastWriteTime(file.path);
+        if (!changed) continue;
+        file.changed = *changed;
+        try {
+            file.size = fsys::FileSize(file.path).value_or(0);
+        } catch (...) {
+        }
+        files.push_back(std::move(file));
+    }
+    return files;
+}
+
+bool VRXLoggerTXT::RemoveLog(const LogFile& file, Removal& removal) const {
+    if (!KillFileAndDiscardError(file.path)) return false;
+    ++removal.count;
+    removal.bytes += file.size;
+    return true;
+}
+
+namespace {
+std::string FreedText(uint64_t bytes) {
+    return "Freed " + FormatGrouped(static_cast<double>(bytes) / 1024.0, 2) + " kB of disk space.";
+}
+}  // namespace
+
+void VRXLoggerTXT::RemoveOldLogs(std::vector<LogFile>& files) {
+    // The newest day's files stay whatever the clock says: a clock set ahead before the
+    // program started would otherwise take every log. Our own file carries that clock
+    // and an unreadable file has no date, so neither says which day is newest. A file
+    // dated ahead of the clock, left from before the clock was set back, is young.
+    DateTime newestDay = kZeroDate;
+    for (const LogFile& file : files) {
+        if (!file.current) newestDay = std::max(newestDay, file.changed.Date());
+    }
+    const DateTime cutoff = AppClock().Now().AddDays(-keepDays_);
+    Removal removal;
+    std::erase_if(files, [&](const LogFile& file) {
+        return !file.current && file.changed < cutoff && file.changed.Date() != newestDay && RemoveLog(file, removal);
+    });
+    if (removal.count > 0) WriteLine("Removed " + std::to_string(removal.count) + " logs. " + FreedText(removal.bytes));
+}
+
+// File by file rather than whole days: each file holds one run's day, so the oldest file is
+// the oldest day's piece anyway, and the pass keeps every hour the cap leaves room for.
+void VRXLoggerTXT::KeepUnderCap(const std::vector<LogFile>& files) {
+    const uint64_t cap = static_cast<uint64_t>(maxMB_) << 20;
+    uint64_t total = 0;
+    for (const LogFile& file : files) total += file.size;
+    if (total <= cap) return;
+    std::vector<const LogFile*> oldestFirst;
+    const DateTime today = AppClock().Now().Date();
+    for (const LogFile& file : files) {
+        if (!file.current && file.changed.Date() != today) oldestFirst.push_back(&file);
+    }
+    std::sort(oldestFirst.begin(), oldestFirst.end(), [](const LogFile* a, const LogFile* b) {
+        return a->changed != b->changed ? a->changed < b->changed : a->path < b->path;
+    });
+    Removal removal;
+    for (const LogFile* file : oldestFirst) {
+        if (total <= cap) break;
+        if (RemoveLog(*file, removal)) total -= file->size;
+    }
+    if (removal.count > 0) {
+        WriteLine("Removed " + std::to_string(removal.count) + " logs to keep the log folder under " +
+                  FormatGrouped(maxMB_, 0) + " MB. " + FreedText(removal.bytes));
+    }
+}
+
+void VRXLoggerTXT::LSM_SetMaxMB(int32_t mb) { maxMB_ = std::clamp(mb, 1, kHighestMaxLogMB); }
+
+// A day at the highest verbosity with a large tag list can outgrow the cap by itself, so the
+// pass also runs after each twentieth of the cap written: counted, not listed, per line.
+void VRXLoggerTXT::CheckSizeAfterGrowth() {
+    writtenSinceSizePass_ = 0;
+    if (!lsmInitialised_) return;
+    try {
+        if (const auto files = ListLogs()) KeepUnderCap(*files);
+    } catch (...) {
+        // The next twentieth tries again.
     }
 }
 

@@ -1,15 +1,23 @@
 #pragma once
 // VRXLoggerTXT: the activity log. One file per program run and calendar day in LogPath,
 // named Prefix + "mm_dd_yyyy__hh_nn_ss" + Postfix + ".log", lines "hh:mm:ss : text" CR LF.
-// Also the log retention manager (LSM_Init / LSM_Run) that deletes old files.
+// Also the log retention manager (LSM_Init / LSM_Run) that deletes old files and keeps the
+// folder under a total size.
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 #include "core/datetime.h"
 #include "core/log_sink.h"
 
 namespace hdq {
+
+// The log folder's cap in MB of 1,048,576 bytes: a year at the highest verbosity must not fill
+// a plant PC's disk, and the ceiling only keeps a typing slip from turning the cap off.
+inline constexpr int32_t kDefaultMaxLogMB = 500;
+inline constexpr int32_t kHighestMaxLogMB = 1048576;
 
 class VRXLoggerTXT : public LogSink {
 public:
@@ -49,6 +57,11 @@ public:
     // stands a day or more away from the time the program has run.
     void LSM_Init(int keepDays);
     void LSM_Run();
+    // The size pass of LSM_Run, and of each twentieth of the cap written since the last pass,
+    // deletes the oldest files first until the folder is under mb (clamped to 1..ceiling).
+    // Neither the file being written nor any file of today's date goes.
+    void LSM_SetMaxMB(int32_t mb);
+    int32_t MaxLogMB() const { return maxMB_; }
     DateTime GetLastModifiedFileTime(const std::string& path) const;
     int32_t GetFileSizeInBytes(const std::string& path) const;
     bool KillFileAndDiscardError(const std::string& path) const;
@@ -66,6 +79,24 @@ private:
     void WriteHandleFile(const std::string& name);
     bool RetentionDue();
     int64_t ClockStepHours();
+
+    struct LogFile {
+        std::string path;
+        DateTime changed;
+        uint64_t size = 0;
+        bool current = false;  // the file being written
+    };
+    struct Removal {
+        int32_t count = 0;
+        // 64 bits: years of logs can add up to more than 4 GB, which must be reported, not
+        // end the pass half-way.
+        uint64_t bytes = 0;
+    };
+    std::optional<std::vector<LogFile>> ListLogs();
+    void RemoveOldLogs(std::vector<LogFile>& files);  // takes out what it deleted
+    void KeepUnderCap(const std::vector<LogFile>& files);
+    bool RemoveLog(const LogFile& file, Removal& removal) const;
+    void CheckSizeAfterGrowth();
 
     std::string logPath_;
     std::string prefix_;
@@ -89,6 +120,8 @@ private:
     DateTime clockMark_ = kZeroDate;
     uint32_t tickMark_ = 0;
     int64_t clockStepMs_ = 0;
+    int32_t maxMB_ = kDefaultMaxLogMB;
+    uint64_t writtenSinceSizePass_ = 0;
     std::function<void()> onNewDay_;
     std::function<void(const std::string&)> onFailureLine_;
     bool inFailureHook_ = false;

@@ -152,6 +152,40 @@ TEST_F(TextLogger, RetentionKeepsTheNewestDaysFilesWhenAllArePastTheCutOff) {
               test::FilesIn(logDir));
 }
 
+// The cap in MB (0 is taken as 1), the size of today's older file in KiB; the files left and
+// the start of the log's last line.
+struct CapCase { int mb; uint64_t todayKiB; std::vector<std::string> left; std::string line; };
+
+TEST_F(TextLogger, SizePassRemovesTheOldestFilesUntilUnderTheCapButNeverTodaysOrTheOpenOne) {
+    const CapCase cases[] = {
+        {0, 600, {"c.log", "today.log"}, "Removed 2 logs to keep the log folder under 1 MB. Freed 800.00 kB of disk space."},
+        {1, 1200, {"today.log"}, "Removed 3 logs to keep the log folder under 1 MB. Freed 1,200.00 kB of disk space."},
+        {2, 600, {"a.log", "b.log", "c.log", "today.log"}, "Logs in"}};
+    clock.Set(DateTime{2011, 3, 25, 8, 0, 0});
+    for (const CapCase& c : cases) {
+        SCOPED_TRACE(c.mb);
+        clock.Advance(3600);  // a pass per clock hour
+        logDir = dir / ("Log" + std::to_string(c.mb) + "_" + std::to_string(c.todayKiB));
+        log.closeLog();
+        log.SetLogPath(logDir);
+        ASSERT_TRUE(fsys::CreateFolder(logDir));
+        for (const auto& [name, days] : std::map<std::string, int>{{"b.log", 4}, {"a.log", 5}, {"c.log", 3}})
+            ASSERT_NO_FATAL_FAILURE(OldFile(name, days * kDay, 400 << 10));
+        ASSERT_NO_FATAL_FAILURE(OldFile("today.log", 7200, c.todayKiB << 10));
+        log.LSM_SetMaxMB(c.mb);
+        log.LSM_Init(1000);
+        log.LSM_Run();
+        std::vector<std::string> left = test::FilesIn(logDir);
+        std::erase(left, log.CurrentFile().substr(logDir.size() + 1));
+        EXPECT_EQ(c.left, left);
+        EXPECT_EQ(0u, Texts().back().rfind(c.line, 0));
+        // Growth by a twentieth of the cap runs the pass within the day, without a new file.
+        ASSERT_NO_FATAL_FAILURE(OldFile("z.log", 9 * kDay, (static_cast<uint64_t>(log.MaxLogMB()) << 20) + 1));
+        log.WriteLog(std::string((log.MaxLogMB() << 20) / 20, 'x'));
+        EXPECT_FALSE(fsys::Exists(logDir + "\\z.log"));
+    }
+}
+
 // The wall clock's step against the ticks in seconds; the hours the pass names, 0 if it prunes.
 class TextLoggerClockStep : public TextLogger, public ::testing::WithParamInterface<std::pair<int64_t, int>> {};
 

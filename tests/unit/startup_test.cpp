@@ -77,13 +77,19 @@ TEST_F(StartupTest, ClampsVerbosityAndLogKeepingInTheStoreButDoesNotRewriteTheFi
         {"KEEP_LOGS_FOR=99999999999", "32767"}, {"DDE_TIMEOUT=0", "6000"},  {"DDE_TIMEOUT=6001", "6000"},
         {"DDE_TIMEOUT=abc", "6000"},  {"DDE_TIMEOUT=600", "600"},
         {"LAST_RUN=", "02-28-2011 00:00:00"},  // a prepared INI's: each PC from its own first hour
-        {"LAST_RUN=2011-02-01 05:00:00", "2011-02-01 05:00:00"}};
+        {"LAST_RUN=2011-02-01 05:00:00", "2011-02-01 05:00:00"},
+        {"MAX_LOG_MB=20", "20"},  {"MAX_LOG_MB=0", "500"},  {"MAX_LOG_MB=abc", "500"},  {"MAX_LOG_MB=9e9", "1048576"}};
     for (const auto& [record, expected] : cases) {
         SCOPED_TRACE(record);
         test::WriteFile(IniFile(), record + "\r\n");
         ASSERT_TRUE(Start());
         const std::string key = record.substr(0, record.find('='));
-        EXPECT_EQ(expected, AppConfig().item(key));
+        const bool cap = key == "MAX_LOG_MB";  // read into the logger, the store keeps the text
+        EXPECT_EQ(cap ? record.substr(11) : expected, AppConfig().item(key));
+        if (cap) {
+            EXPECT_EQ(expected, std::to_string(AppLog().MaxLogMB()));
+            EXPECT_EQ(expected != record.substr(11), test::AnyStartsWith(LogMessages(), "MAX_LOG_MB of " + record.substr(11)));
+        }
         if (key == "VERBOSITY") {
             EXPECT_EQ(std::stoi(expected), AppLog().Verbosity());
         }
@@ -94,6 +100,13 @@ TEST_F(StartupTest, ClampsVerbosityAndLogKeepingInTheStoreButDoesNotRewriteTheFi
                       }));
         }
         EXPECT_EQ(record + "\r\n", test::ReadFile(IniFile()));
+        // A save keeps the operator's key as written beside the seventeen, and it loads again.
+        if (!cap) continue;
+        ASSERT_TRUE(AppConfig().SaveConfig());
+        const std::vector<std::string> saved = test::ReadLines(IniFile());
+        EXPECT_EQ(18u, saved.size());
+        EXPECT_EQ(1, std::count(saved.begin(), saved.end(), record));
+        EXPECT_TRUE(Start());
     }
 }
 
