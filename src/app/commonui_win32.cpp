@@ -25,7 +25,8 @@ constexpr const char* kExitRequested = "HistDataToQorp.ExitRequested";
 constexpr const char* kExportRequested = "HistDataToQorp.ExportRequested";
 }  // namespace
 
-CommonUI::CommonUI(DdeForm& form) : cycle_(form), service_(cycle_, *this, AppEvents()) {}
+CommonUI::CommonUI(DdeForm& form, std::unique_ptr<FrmSysTray> tray)
+    : cycle_(form), service_(cycle_, *this, AppEvents()), formSys_(std::move(tray)) {}
 
 CommonUI::~CommonUI() {
     if (GetActivityList() == this) SetActivityList(nullptr);
@@ -45,6 +46,14 @@ VOID CALLBACK PostExportRequest(PVOID window, BOOLEAN) {
     PostMessageA(static_cast<HWND>(window), RegisterWindowMessageA(kExportRequested), 0, 0);
 }
 }  // namespace
+
+std::unique_ptr<FrmSysTray> LoadTray() {
+    auto tray = std::make_unique<FrmSysTray>();
+    tray->Exiting = [] { SetQuitRequested(true); };
+    tray->Failed = [](const std::string& line) { AppLog().WriteLog(line, 0); };
+    tray->Load(fsys::ExeName(), App());
+    return tray;
+}
 
 void CommonUI::RegisterRequestWaits() {
     HANDLE wait = nullptr;
@@ -150,14 +159,12 @@ bool CommonUI::OnInit() {
     SetPropA(hwnd(), kInstanceProperty,
              reinterpret_cast<HANDLE>(static_cast<uintptr_t>(InstanceKey())));
 
-    formSys_ = std::make_unique<FrmSysTray>();
+    if (!formSys_) formSys_ = LoadTray();
     formSys_->TIcon = [this](FrmSysTray& tray) {
         SendMessageA(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(tray.Icon()));
         SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(tray.BigIcon()));
     };
-    formSys_->Exiting = [] { SetQuitRequested(true); };
-    formSys_->Failed = [](const std::string& line) { AppLog().WriteLog(line, 0); };
-    formSys_->Load(fsys::ExeName(), App());
+    formSys_->TIcon(*formSys_);  // the picture the tray took before this window was there
     formSys_->SetFSys(hwnd());
     formSys_->AddMenuItem("&Deliveries", [this] { deliveries_.Open(); });
     service_.RefreshStatus();

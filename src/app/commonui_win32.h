@@ -21,13 +21,19 @@
 
 namespace hdq::win {
 
+// The program's notification-area icon, loaded, with its Exit and failure lines wired to the
+// program's; the main window takes it over.
+std::unique_ptr<FrmSysTray> LoadTray();
+
 class CommonUI : public Dialog, private ServiceView, private ActivityList {
 public:
     // Window property that marks the main window of the copy running from a program folder.
     static constexpr const char* kInstanceProperty = "HistDataToQorp.ProgramFolder";
     static constexpr const char* kSupportAddress = "https://www.pelomark.example/support/histdata-to-qorp";
 
-    explicit CommonUI(DdeForm& form);
+    // tray: the notification-area icon, loaded before this window (see Main); made here when
+    // none is given.
+    CommonUI(DdeForm& form, std::unique_ptr<FrmSysTray> tray);
     ~CommonUI() override;
 
     // Loads the window and its tray window, then either starts the service hidden or, with an

@@ -121,10 +121,10 @@ static uint32_t HourBoundMs(int32_t timeoutTenths) {
     return std::max(bound, kAtLeastMs);
 }
 
-void FrmDDE::CheckCanGoOn() {
+void FrmDDE::CheckCanGoOn(bool pump) {
     // Exit arrives as a posted message, and Wine's DDEML dispatches none while a transaction
     // waits: without this it would be seen only at the next pause, a whole tag list later.
-    host_.WaitPumpingMessages(0);
+    if (pump) host_.WaitPumpingMessages(0);
     if (Stopping()) throw RequestStopped{};
     CheckHourBound();
 }
@@ -200,8 +200,8 @@ bool FrmDDE::SendRequest() {
     }
 }
 
-void FrmDDE::Poke(const std::string& item, const std::string& value) {
-    CheckCanGoOn();
+void FrmDDE::Poke(const std::string& item, const std::string& value, bool pump) {
+    CheckCanGoOn(pump);
     channel_.linkItem = item;
     channel_.text = value;
     channel_.LinkPoke();
@@ -272,21 +272,26 @@ bool FrmDDE::PokeTagnames() {
         Log("configured to select all tags? " + selectText + ", COUNT= " + std::to_string(tagCount_), 2);
         if (tagCount_ < 1) return false;
 
+        // Thousands of tags: nothing beside the poke itself unless the log asks for the lines,
+        // and the messages that arrived (an Exit) are handled every few pokes, a few
+        // milliseconds apart, instead of with each.
+        const bool tagLines = log_.Verbosity() >= 2;
+        constexpr int kPokesPerPump = 16;
         int16_t n = 0;
         for (dictionary_->MoveFirst(); !dictionary_->Eof(); dictionary_->MoveNext()) {
             const std::string name = Trim(dictionary_->CurrentTAG());
             if (name.empty()) {
-                Log("Skip tag entry that is blank", 2);
+                if (tagLines) Log("Skip tag entry that is blank", 2);
                 continue;
             }
             if (!selectAll && !tagList_->Exists(name)) continue;
-            Log("Current tag: " + name, 2);
+            if (tagLines) Log("Current tag: " + name, 2);
             std::string item = n == 0 ? std::string("TAGS") : "TAGS" + std::to_string(n);
             std::string value = n == 0 ? "$date,$time," + name : name;
-            Log("=+= inserted text", 2);
+            if (tagLines) Log("=+= inserted text", 2);
             if (n < tagCount_ - 1) value += ",+";
-            Poke(item, value);
-            LogPoked("=+= Poked: ");
+            Poke(item, value, n % kPokesPerPump == 0);
+            if (tagLines) LogPoked("=+= Poked: ");
             if (n == INT16_MAX) throw VrxError(err::Overflow, "Overflow");
             ++n;
         }

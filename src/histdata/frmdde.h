@@ -70,13 +70,15 @@ private:
     // From inside a catch: the "ERROR (n): " line of the exception being handled; a time-out
     // is kept for TimedOut().
     void LogCurrentFailure();
-    void Poke(const std::string& item, const std::string& value);
+    // pump: whether the messages that arrived meanwhile are handled first (see CheckCanGoOn).
+    void Poke(const std::string& item, const std::string& value, bool pump = true);
     // Before each transaction: an hour whose request as a whole has run past its bound fails,
     // so a HistData that answers each transaction just inside the time-out cannot hold the
     // service for the length of a whole tag list.
     void CheckHourBound() const;
-    // Before each transaction and pause: the stop check, then the hour's bound.
-    void CheckCanGoOn();
+    // Before each transaction and pause: the messages that arrived, the stop check, then the
+    // hour's bound. Without pumping only the stop check and the bound.
+    void CheckCanGoOn(bool pump = true);
     void Pause();
     // No file of a failed hour may stay behind for the move.
     void DiscardHourFile();
