@@ -33,7 +33,7 @@ public:
 
     // tray: the notification-area icon, loaded before this window (see Main); made here when
     // none is given.
-    CommonUI(DdeForm& form, std::unique_ptr<FrmSysTray> tray);
+    explicit CommonUI(DdeForm& form, std::unique_ptr<FrmSysTray> tray = nullptr);
     ~CommonUI() override;
 
     // Loads the window and its tray window, then either starts the service hidden or, with an
