@@ -1,14 +1,16 @@
 // The long run, measured from outside as a plant's monitoring would: the real program in a
 // program folder of its own, a stand-in that answers at once, and manual ranges handed to the
 // running copy with "/export" block after block. Between blocks, with the copy idle, the
-// process's private bytes, working set, handles, GDI and USER objects, its windows and the
-// activity list's lines are sampled; the growth per 100 hours after the first block is the
-// least-squares slope over the samples. Then one range of a month's hours, timed, and the
-// memory before and after it.
+// process's private bytes, working set, handles, GDI and USER objects (Wine reports the
+// private bytes, handles and objects of another process as 0, so its Unix side's anonymous
+// memory and descriptors are read too), its windows and the activity list's lines are sampled;
+// the growth per 100 hours after the first block is the least-squares slope over the samples.
+// Then one range of a month's hours, timed, and the memory before and after it; last, bare
+// DDEML pokes and the program's channel in this process, to tell whose growth it is.
 //
-// Built twice: beside the shipped program (the pauses of a request at their 1000 ms), and in
-// the soak tree, where the program is built with HDQ_BENCH_PAUSE_MS and the waits are short
-// enough for hundreds of hours in minutes. The cost of an hour beyond its two pauses is the
+// scripts/bench builds it in the soak tree, where the program is built with HDQ_BENCH_PAUSE_MS
+// and the waits are short enough for hundreds of hours in minutes; built beside the shipped
+// program it runs at the full 1000 ms pauses. The cost of an hour beyond its two pauses is the
 // same in both; the ratio is reported over the shipped 2.0 s.
 #include <windows.h>
 #include <ddeml.h>
