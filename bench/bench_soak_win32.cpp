@@ -19,15 +19,17 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <string>
 #include <vector>
 
 #include "app/resource.h"
 #include "app/version.h"
+#include "core/clock.h"
 #include "core/datetime.h"
 #include "core/files.h"
+#include "bench_timer_win32.h"
 #include "driver_win32.h"
+#include "e2e_folder_win32.h"
 #include "histdata/dde_channel.h"
 #include "histdata_standin_win32.h"
 #include "plant_tag_names.h"
@@ -43,13 +45,6 @@
 namespace {
 
 using hdq::tools::Process;
-
-double Now() {
-    LARGE_INTEGER count, frequency;
-    QueryPerformanceCounter(&count);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(count.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 struct Sample {
     int hours = 0;
@@ -168,43 +163,24 @@ double GrowthPer100Hours(const std::vector<Sample>& samples, Get get) {
     return d == 0 ? 0 : 100.0 * (n * sxy - sx * sy) / d;
 }
 
-std::string Line(const std::string& key, const std::string& value) { return key + "=" + value + "\r\n"; }
-
-size_t CsvCount(const std::string& folder) {
-    size_t n = 0;
-    WIN32_FIND_DATAA data;
-    const HANDLE find = FindFirstFileA((folder + "\\*.CSV").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return 0;
-    do ++n;
-    while (FindNextFileA(find, &data));
-    FindClose(find);
-    return n;
-}
-
 class Soak {
 public:
     explicit Soak(size_t tags) : standIn_(HDQ_SIM_DIR), topic_("soak" + std::to_string(GetCurrentProcessId())) {
-        standIn_.WriteSettings(Line("SERVICE", "histdata") + Line("TOPIC", topic_) + Line("LIFETIME_MS", "86400000"));
+        standIn_.WriteSettings("SERVICE=histdata\r\nTOPIC=" + topic_ + "\r\nLIFETIME_MS=86400000\r\n");
         standIn_.WriteDictionary(hdq::bench::PlantTagNames(tags));
         exe_ = folder_ / "HistDataToQorp.exe";
         out_ = folder_ / "out";
         CopyFileA(hdq::tools::WinPath(HDQ_PROGRAM_EXE).c_str(), exe_.c_str(), FALSE);
         CreateDirectoryA(out_.c_str(), nullptr);
-        // LAST_RUN at this hour and the service's minute half an hour away: the service has
-        // nothing to do while the ranges run.
-        const std::time_t now = std::time(nullptr);
-        const std::tm local = *std::localtime(&now);
-        char lastRun[32];
-        std::strftime(lastRun, sizeof lastRun, "%m-%d-%Y %H:00:00", &local);
-        const std::string ini =
-            Line("DDE_LINKTOPIC", topic_) + Line("DDE_LGH_FOLDER", standIn_.folder()) +
-            Line("DDE_TAGNAME_FILE", standIn_.Path("tagname.x")) + Line("DDE_HISTDATA_FOLDER", standIn_.folder()) +
-            Line("OUTPUT_FOLDER", out_ + "\\") + Line("MINUTES_AFTER_HOUR", std::to_string((local.tm_min + 30) % 60)) +
-            Line("KEEP_LOGS_FOR", "1000") + Line("VERBOSITY", "0") + Line("LAST_RUN", lastRun) +
-            Line("HELPTOPIC", "12120") + Line("DDE_TIMEOUT", "600") + Line("DDE_MAX_BUFFER_SIZE", "500") +
-            Line("DDE_DURATION", "59m") + Line("DDE_INTERVAL", "1m") + Line("DDE_SAVECACHE", "FALSE") +
-            Line("SELECTALLTAGS", "TRUE") + Line("VALIDTRENDBYTES", "");
-        hdq::fsys::WriteAll(folder_ / "HistDataToQorp.ini", ini);
+        // The end-to-end tests' INI at the shipped detail and step; LAST_RUN at this hour and the
+        // service's minute half an hour away, so that the service has nothing to do meanwhile.
+        const hdq::DateTime now = hdq::SystemNow();
+        hdq::test::WriteProgramIni(folder_ / "HistDataToQorp.ini", standIn_, topic_, out_ + "\\",
+                                   {{"VERBOSITY", "0"},
+                                    {"DDE_DURATION", "59m"},
+                                    {"KEEP_LOGS_FOR", "1000"},
+                                    {"MINUTES_AFTER_HOUR", std::to_string((now.minute + 30) % 60)},
+                                    {"LAST_RUN", hdq::FormatPattern(hdq::TruncateToHour(now), "MM-dd-yyyy HH:mm:ss")}});
     }
 
     bool Start() {
@@ -226,7 +202,7 @@ public:
     // Hands hours [first, first + count) to the running copy and waits until they are delivered
     // and the copy is back in its service mode. The seconds from the request to the last file.
     double Export(const hdq::DateTime& first, int count) {
-        const size_t before = CsvCount(out_);
+        const size_t before = hdq::test::CsvFilesIn(out_).size();
         Process request;
         DWORD code = 99;
         const std::string args = "/export \"" + hdq::FormatPattern(first, "yyyy-mm-dd hh:nn") + "\" \"" +
@@ -237,12 +213,15 @@ public:
             return -1;
         }
         const DWORD limitMs = 60000 + static_cast<DWORD>(count) * 20000;
-        const bool delivered = hdq::tools::WaitUntil([&] { return CsvCount(out_) >= before + count; }, limitMs, 5);
+        // Looked at ten times a second: listing a folder of hundreds of files more often would take
+        // the machine's time from the program being measured.
+        const bool delivered =
+            hdq::tools::WaitUntil([&] { return hdq::test::CsvFilesIn(out_).size() >= before + count; }, limitMs, 100);
         const double seconds = Now() - t0;
         const bool idle = hdq::tools::WaitUntil([&] { return Status().find("ServiceMode=RUNNING") != std::string::npos; },
                                                 60000, 20);
         if (!delivered || !idle) {
-            std::fprintf(stderr, "the range did not finish: %zu of %d files\n%s\n", CsvCount(out_) - before, count,
+            std::fprintf(stderr, "the range did not finish: %zu of %d files\n%s\n", hdq::test::CsvFilesIn(out_).size() - before, count,
                          Status().c_str());
             return -1;
         }

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "app/shared.h"
+#include "bench_timer_win32.h"
 #include "app/week_drawing_win32.h"
 #include "driver_win32.h"
 #include "histdata_standin_win32.h"
@@ -35,13 +36,6 @@
 #include "app/version.h"
 
 namespace {
-
-double Now() {
-    LARGE_INTEGER count, frequency;
-    QueryPerformanceCounter(&count);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(count.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 double Mean(const std::vector<double>& v) { return v.empty() ? 0 : std::reduce(v.begin(), v.end()) / v.size(); }
 

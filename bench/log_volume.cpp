@@ -9,11 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "core/clock.h"
 #include "core/files.h"
-#include "histdata/dde_channel.h"
+#include "fake_dde.h"
 #include "histdata/frmdde.h"
-#include "histdata/host.h"
 #include "logging/activity.h"
 #include "logging/logger.h"
 #include "plant_tag_names.h"
@@ -23,47 +21,6 @@
 namespace {
 
 constexpr size_t kPlantTags = 2000;
-
-// Set by hand: one request at five past each hour of one day; waits move only the tick.
-class DayClock : public hdq::Clock {
-public:
-    hdq::DateTime Now() const override { return now; }
-    uint32_t TickMs() const override { return tick; }
-    hdq::DateTime now{2011, 3, 25, 0, 5, 0};
-    uint32_t tick = 0;
-};
-
-// HistData that takes every poke, writes the hour's file at WRITEFILE and reports no error.
-class AnsweringChannel : public hdq::DdeChannel {
-public:
-    explicit AnsweringChannel(std::string csv) : csv_(std::move(csv)) {}
-    void SetLinkMode(hdq::LinkMode mode) override { mode_ = mode; }
-    void LinkPoke() override {
-        poked_[linkItem] = text;
-        if (linkItem == "WRITEFILE") hdq::fsys::WriteAll(poked_["FILENAME"], csv_);
-    }
-    void LinkRequest() override { text = linkItem == "ERROR" ? "None" : poked_[linkItem]; }
-
-private:
-    std::string csv_;
-    std::map<std::string, std::string> poked_;
-};
-
-// HistData's window is there and answers; a wait only moves the tick on.
-class PresentHost : public hdq::HistDataHost {
-public:
-    explicit PresentHost(DayClock& clock) : clock_(clock) {}
-    bool IsAppRunningTitled(const std::string&) override { return true; }
-    bool IsAppResponding(const std::string&, uint32_t) override { return true; }
-    bool StartMinimized(const std::string&, hdq::OsError*) override { return true; }
-    uint32_t WaitPumpingMessages(int32_t intervalMs) override {
-        if (intervalMs > 0) clock_.tick += static_cast<uint32_t>(intervalMs);
-        return 258;
-    }
-
-private:
-    DayClock& clock_;
-};
 
 // The hour's file as HistData writes it: every tag's column, a row a minute.
 std::string HourFile(const std::vector<std::string>& tags) {
@@ -100,8 +57,7 @@ void LogBytesPerDay(benchmark::State& state) {
         for (const std::string& tag : tags) records.push_back({tag, "plant value"});
         hdq::tools::WriteTagnameX(dir / "tagname.x", records);
         hdq::fsys::CreateFolder(dir / "cache");  // start-up has made it; a missing one is an error line
-        DayClock clock;
-        hdq::SetAppClock(&clock);
+        hdq::test::FakeClock clock;  // the program's clock while it lives
         hdq::VRXLoggerTXT log;
         // As start-up sets the program's log.
         log.SetLogPath(dir / "log");
@@ -111,15 +67,17 @@ void LogBytesPerDay(benchmark::State& state) {
         log.SetVerbosity(static_cast<int16_t>(verbosity));
         log.SetEnabled(true);
         hdq::ActivityLog activity(log);
-        AnsweringChannel channel(HourFile(tags));
-        PresentHost host(clock);
+        // HistData takes every poke and writes the hour's file at WRITEFILE.
+        hdq::test::FakeDdeChannel channel;
+        channel.csvContents = {HourFile(tags)};
+        hdq::test::FakeHistDataHost host(clock);
         const hdq::DdeSettings settings{"600", "tagname", "C:\\Wonderware\\lgh", dir / "tagname.x",
                                         "C:\\Wonderware", "59m", "1m", "TRUE", "", std::to_string(verbosity),
                                         dir / "cache\\"};
         hdq::FrmDDE form(channel, host, activity, [&] { return settings; });
         state.ResumeTiming();
         for (int hour = 0; hour < 24; ++hour) {
-            clock.now = hdq::DateTime{2011, 3, 25, hour, 5, 0};
+            clock.Set(hdq::DateTime{2011, 3, 25, hour, 5, 0});
             const hdq::DateTime previous = hdq::DateTime{2011, 3, 25, hour, 0, 0}.AddSeconds(-3600);
             if (!form.Init()) state.SkipWithError("the request session did not start");
             form.SetStartDate(previous);
@@ -130,7 +88,6 @@ void LogBytesPerDay(benchmark::State& state) {
         state.PauseTiming();
         log.closeLog();
         bytes = BytesIn(dir / "log");
-        hdq::SetAppClock(nullptr);
         state.ResumeTiming();
     }
     state.counters["log_bytes_per_day"] = static_cast<double>(bytes);

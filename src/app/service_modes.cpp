@@ -131,7 +131,6 @@ void ServiceController::OnWatchTick() {
             cycle_.Journal().Reconcile(OutputFolder());
             // Even over the settings form opened below: the operator's form stays as it is.
             SetServiceMode(ServiceMode::Running);
-            RefreshStatus();
             // The service timer's first tick is a minute away: this may be the minute itself.
             OnTimerTick();
         } else if (!askedWhileWaiting_ && now >= waitingSince_->AddMinutes(kStartWaitMinutes)) {
