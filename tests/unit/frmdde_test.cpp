@@ -161,6 +161,19 @@ TEST_F(FrmDDETest, HistDataThatDoesNotAnswerOrAProgramThatIsEndingEndsTheRequest
     }
 }
 
+TEST_F(FrmDDETest, AnExitPostedDuringALongTagListIsSeenWithinSixteenPokes) {
+    std::vector<test::TagRecord> tags;
+    for (int i = 0; i < 40; ++i) tags.push_back({"T" + std::to_string(i), ""});
+    test::WriteTagnameX(sb / "tagname.x", tags);
+    bool posted = false, ending = false;
+    channel.onPoke = [&](const std::string& item) { posted = posted || item == "TAGS3"; };
+    host.onDispatch = [&] { ending = posted; };
+    form.SetStopCheck([&] { return ending; });
+    EXPECT_FALSE(RequestHour());
+    EXPECT_LE(TagPokes().size(), 16u);
+    EXPECT_TRUE(sb.Logged("Request stopped: the program is ending"));
+}
+
 TEST_F(FrmDDETest, FailsCleanlyAfterClearMemory) {
     ASSERT_TRUE(RequestHour());
     form.ClearMemory();

@@ -186,6 +186,22 @@ TEST_F(TextLogger, SizePassRemovesTheOldestFilesUntilUnderTheCapButNeverTodaysOr
     }
 }
 
+TEST_F(TextLogger, SizePassStopsAsSoonAsTheFolderIsNoLargerThanTheCap) {
+    clock.Set(DateTime{2011, 3, 25, 9, 0, 0});
+    ASSERT_TRUE(fsys::CreateFolder(logDir));
+    log.LSM_SetMaxMB(1);
+    log.LSM_Init(1000);  // its line opens today's file
+    const uint64_t open = fsys::FileSize(log.CurrentFile()).value_or(0);
+    ASSERT_NO_FATAL_FAILURE(OldFile("a.log", 5 * kDay, 400 << 10));
+    ASSERT_NO_FATAL_FAILURE(OldFile("b.log", 4 * kDay, 400 << 10));
+    // With a.log gone the folder holds 1 MB to the byte: b.log stays.
+    ASSERT_NO_FATAL_FAILURE(OldFile("today.log", 7200, (1 << 20) - (400 << 10) - open));
+    log.LSM_Run();
+    std::vector<std::string> left = test::FilesIn(logDir);
+    std::erase(left, log.CurrentFile().substr(logDir.size() + 1));
+    EXPECT_EQ((std::vector<std::string>{"b.log", "today.log"}), left);
+}
+
 // The wall clock's step against the ticks in seconds; the hours the pass names, 0 if it prunes.
 class TextLoggerClockStep : public TextLogger, public ::testing::WithParamInterface<std::pair<int64_t, int>> {};
 
